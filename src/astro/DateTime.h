@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace orbiclock {
 
@@ -43,8 +44,12 @@ CivilDate decodeDate(DateTime value);
 /// The time of day of a date-time value, rounded to the nearest millisecond.
 CivilTime decodeTime(DateTime value);
 
-/// 1 Sunday … 7 Saturday, as the platform numbers weekdays.
+/// 1 Sunday … 7 Saturday, as the platform numbers weekdays. Raises RangeError outside years 1 to 9999.
 int dayOfWeek(DateTime value);
+
+/// The short date text of the day of a date-time value in the current LC_TIME locale (strftime "%x";
+/// "01/01/00" in the C locale). Raises RangeError outside years 1 to 9999.
+std::string shortDateText(DateTime value);
 
 /// Days since 30 December 1899 of the given Gregorian day, with no range check; days_from_civil.
 constexpr std::int64_t dateTimeDayFromCivil(std::int64_t year, unsigned month, unsigned day) noexcept
