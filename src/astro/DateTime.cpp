@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 namespace orbiclock {
@@ -18,6 +19,15 @@ int daysInMonth(int year, int month) noexcept
 {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && isLeap(year) ? 29 : kDays[month - 1];
+}
+
+/// The whole day of a date-time value (cut toward zero) when it lies in years 1 to 9999; raises otherwise.
+long long checkedDay(DateTime value)
+{
+    const long double t = std::trunc(static_cast<long double>(value));
+    if (!(t >= kMinDateTimeDay && t <= kMaxDateTimeDay))
+        throw RangeError("Invalid date-time value: " + std::to_string(value));
+    return static_cast<long long>(t);
 }
 
 std::string dateText(int year, int month, int day)
@@ -52,11 +62,8 @@ DateTime encodeTime(int hour, int minute, int second, int millisecond)
 
 CivilDate decodeDate(DateTime value)
 {
-    const long double t = std::trunc(static_cast<long double>(value));
-    if (!(t >= kMinDateTimeDay && t <= kMaxDateTimeDay))
-        throw RangeError("Invalid date-time value: " + std::to_string(value));
     // civil_from_days, shifted from the 1970 epoch to 1899-12-30.
-    const long long z = static_cast<long long>(t) - 25569 + 719468;
+    const long long z = checkedDay(value) - 25569 + 719468;
     const long long era = (z >= 0 ? z : z - 146096) / 146097;
     const auto doe = static_cast<unsigned>(z - era * 146097);
     const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
@@ -70,6 +77,7 @@ CivilDate decodeDate(DateTime value)
 
 CivilTime decodeTime(DateTime value)
 {
+    checkedDay(value); // NaN, infinities and far-off values have no time of day to round
     long double frac = std::fabs(static_cast<long double>(value) - std::trunc(static_cast<long double>(value)));
     auto ms = static_cast<long long>(std::llround(frac * 86400000.0L));
     if (ms >= 86400000)
@@ -86,12 +94,25 @@ CivilTime decodeTime(DateTime value)
 
 int dayOfWeek(DateTime value)
 {
-    const long double t = std::trunc(static_cast<long double>(value));
-    if (!(t >= kMinDateTimeDay && t <= kMaxDateTimeDay))
-        throw RangeError("Invalid date-time value: " + std::to_string(value));
     // Day 0 (30 December 1899) was a Saturday (7).
-    const long long d = static_cast<long long>(t);
+    const long long d = checkedDay(value);
     return static_cast<int>(((d % 7) + 7 + 6) % 7) + 1;
+}
+
+std::string shortDateText(DateTime value)
+{
+    const CivilDate date = decodeDate(value);
+    std::tm fields{};
+    fields.tm_year = date.year - 1900;
+    fields.tm_mon = date.month - 1;
+    fields.tm_mday = date.day;
+    fields.tm_wday = dayOfWeek(value) - 1;
+    fields.tm_yday = static_cast<int>(checkedDay(value) - dateTimeDayFromCivil(date.year, 1, 1));
+    char text[128];
+    const std::size_t length = std::strftime(text, sizeof text, "%x", &fields);
+    if (length == 0)
+        throw OrbiclockError("The date " + dateText(date.year, date.month, date.day) + " cannot be formatted");
+    return std::string(text, length);
 }
 
 } // namespace orbiclock

@@ -41,7 +41,8 @@ DateTime encodeTime(int hour, int minute, int second, int millisecond);
 /// The day of a date-time value (its whole part, cut toward zero). Raises RangeError outside years 1 to 9999.
 CivilDate decodeDate(DateTime value);
 
-/// The time of day of a date-time value, rounded to the nearest millisecond.
+/// The time of day of a date-time value, rounded to the nearest millisecond (23:59:59.999 at most).
+/// Raises RangeError outside years 1 to 9999 (and for NaN).
 CivilTime decodeTime(DateTime value);
 
 /// 1 Sunday … 7 Saturday, as the platform numbers weekdays. Raises RangeError outside years 1 to 9999.
