@@ -1,14 +1,26 @@
 #include "wallpaper/SunTableFile.h"
 
+#include "astro/CheckedMath.h"
+#include "astro/Clock.h"
+#include "astro/FixedDay.h"
+#include "astro/Location.h"
+#include "astro/MapProjection.h"
 #include "astro/OrbiclockError.h"
+#include "astro/ProtoDate.h"
+#include "astro/SummerTime.h"
 #include "wallpaper/SunTableFormat.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace orbiclock {
 namespace {
@@ -56,12 +68,148 @@ std::vector<std::string_view> splitLines(std::string_view text)
     return lines;
 }
 
+/// The latitudes the table walks, in hundredths of a degree: 85°N down to 80°S.
+constexpr int kFirstLatitudeHundredths = 8500;
+constexpr int kLastLatitudeHundredths = -8000;
+
+[[noreturn]] void throwCannotCreate(const std::filesystem::path& file, int error)
+{
+    throw FileError("Cannot create file \"" + file.string() + "\". " + std::strerror(error));
+}
+
+/// A file descriptor that is closed when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) noexcept : m_fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const noexcept { return m_fd; }
+    /// Closes now and reports the result, so a failing close (e.g. a full disk over NFS) is not lost.
+    int close() noexcept
+    {
+        const int result = ::close(m_fd);
+        m_fd = -1;
+        return result;
+    }
+
+private:
+    int m_fd;
+};
+
+/// A temporary file that is removed unless it has been renamed onto its final name.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::filesystem::path path) : m_path(std::move(path)) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile()
+    {
+        if (!m_kept)
+            ::unlink(m_path.c_str());
+    }
+    const std::filesystem::path& path() const noexcept { return m_path; }
+    void keep() noexcept { m_kept = true; }
+
+private:
+    std::filesystem::path m_path;
+    bool m_kept = false;
+};
+
+/// Writes `content` to `file` through a new temporary file in the same folder that is then renamed
+/// over it, so readers see either the old file or the whole new one.
+void replaceFileContents(const std::filesystem::path& file, std::string_view content)
+{
+    static std::atomic<unsigned> s_counter{0};
+    const std::string stem = file.filename().string() + "." + std::to_string(::getpid()) + ".";
+    int fd = -1;
+    std::filesystem::path tempPath;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tempPath = file.parent_path() / (stem + std::to_string(s_counter++) + ".tmp");
+        fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            throwCannotCreate(file, errno);
+    }
+    if (fd < 0)
+        throwCannotCreate(file, EEXIST);
+    Descriptor out(fd);
+    TemporaryFile temp(tempPath);
+
+    while (!content.empty()) {
+        const ssize_t written = ::write(out.get(), content.data(), content.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            throwCannotCreate(file, errno);
+        }
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+    if (out.close() != 0)
+        throwCannotCreate(file, errno);
+    if (::rename(temp.path().c_str(), file.c_str()) != 0)
+        throwCannotCreate(file, errno);
+    temp.keep();
+}
+
+/// A sun event computation with any failure of the model counted as no event (0).
+template <typename Event>
+double eventOrZero(Event event)
+{
+    try {
+        return event();
+    } catch (const OrbiclockError&) {
+        return 0.0;
+    }
+}
+
 [[noreturn]] void throwLineIndex(std::size_t index)
 {
     throw OrbiclockError("List index out of bounds (" + std::to_string(index) + ")");
 }
 
 } // namespace
+
+void WriteSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmtLocation)
+{
+    // One reading of the clock for the whole table, so a run across midnight still describes one day.
+    const DateTime now = clock.now();
+    const std::int32_t day = FixedFromDateTime(truncToInt32(static_cast<long double>(now)));
+    const std::int32_t month = MonthFromDate(now);
+    const double twilightDepressionDeg = TProtoDate::Angle(6, 0, 0); // civil twilight
+
+    std::string text;
+    text.reserve(1100 * (kSunTableLineLength + 2)); // 1049 lines
+    std::int32_t previousY = 0;
+    for (int i = kFirstLatitudeHundredths; i >= kLastLatitudeHundredths; --i) {
+        gmtLocation.Latitude = static_cast<double>(static_cast<long double>(i) / 100.0L);
+        gmtLocation.Longitude = 0.0;
+        gmtLocation.Zone = 0.0;
+        const std::int32_t y = LatitudeToMapY(gmtLocation.Latitude);
+        if (y == previousY)
+            continue; // the row already has the values of its northernmost latitude
+
+        const TLocation& location = gmtLocation;
+        const double latitude = location.Latitude;
+        SunTableLine values;
+        values.dawn = SunEventDayFraction(
+            eventOrZero([&] { return TProtoDate::Dawn(day, location, twilightDepressionDeg); }), 5, month, latitude);
+        values.sunrise =
+            SunEventDayFraction(eventOrZero([&] { return TProtoDate::Sunrise(day, location); }), 4, month, latitude);
+        values.sunset =
+            SunEventDayFraction(eventOrZero([&] { return TProtoDate::Sunset(day, location); }), -4, month, latitude);
+        values.dusk = SunEventDayFraction(
+            eventOrZero([&] { return TProtoDate::Dusk(day, location, twilightDepressionDeg); }), -5, month, latitude);
+
+        text += formatSunTableLine(y, values);
+        text += "\r\n";
+        previousY = y;
+    }
+    replaceFileContents(file, text);
+}
 
 SunTableContents ReadSunTable(const std::filesystem::path& file)
 {
