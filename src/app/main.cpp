@@ -1,0 +1,137 @@
+// Orbiclock: the world-clock map on the desktop. The entry point picks the run mode and hands over to
+// the main window; with an argument the window stays hidden and one operation runs.
+
+#include "app/AppPaths.h"
+#include "app/CrashReporter.h"
+#include "app/DesktopActions.h"
+#include "app/OrbiclockApplication.h"
+#include "app/RunMode.h"
+#include "astro/Clock.h"
+#include "locations/TdlgMain.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace orbiclock {
+namespace {
+
+ScreenSize primaryScreenSize()
+{
+    if (const char* forced = std::getenv("ORBICLOCK_SCREEN"))
+        if (auto size = parseScreenSize(forced))
+            return *size;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {0, 0};
+    const QSize size = screen->size();
+    return {size.width(), size.height()};
+}
+
+int askUpdateQuestion()
+{
+    const auto answer = QMessageBox::question(
+        nullptr, QStringLiteral("Please Confirm"),
+        QStringLiteral("Do you wish to update the wallpaper to reflect changes made ?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    return answer == QMessageBox::Yes ? 6 : (answer == QMessageBox::No ? 7 : 2);
+}
+
+void runOperations(RunMode mode, TdlgMain& dlgMain)
+{
+    switch (mode) {
+    case RunMode::AutoUpdate:
+        dlgMain.destroyPlaceGrid();
+        dlgMain.btnUpdateClick();
+        break;
+    case RunMode::FirstRun:
+        dlgMain.destroyPlaceGrid();
+        dlgMain.ImportSystemTimeZone();
+        dlgMain.SetActiveDesktopWallpaper("");
+        dlgMain.btnUpdateClick();
+        break;
+    case RunMode::Remove:
+        dlgMain.destroyPlaceGrid();
+        dlgMain.RemoveWallpaper();
+        break;
+    case RunMode::Interactive:
+    case RunMode::Unrecognised:
+        break;
+    }
+}
+
+int run(int argc, char** argv)
+{
+    chooseHeadlessPlatformIfNeeded();
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const RunMode mode = runModeFromArguments(arguments);
+    const bool interactive = mode == RunMode::Interactive;
+    const std::filesystem::path exe = executablePath();
+
+    OrbiclockApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orbiclock"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Orbiclock"));
+
+    CrashReporter reporter(std::filesystem::path(exe).replace_extension(".log"), ORBICLOCK_VERSION,
+                           runModeName(mode));
+    const auto reportError = [&reporter, interactive](std::exception_ptr error) {
+        const std::string report = reporter.report(error);
+        if (interactive)
+            QMessageBox::critical(nullptr, QStringLiteral("Orbiclock"), QString::fromStdString(report));
+    };
+    app.setErrorHandler(reportError);
+
+    SystemClock clock;
+    const DesktopActions desktop = makeDesktopActions(exe.parent_path());
+    MainWindowServices services;
+    services.executablePath = exe;
+    services.clock = &clock;
+    services.screenSize = primaryScreenSize;
+    services.setActiveDesktopWallpaper = desktop.setActiveDesktopWallpaper;
+    services.removeWallpaper = desktop.removeWallpaper;
+    services.reportError = reportError;
+    services.askUpdateQuestion = askUpdateQuestion;
+    if (!interactive && ::isatty(STDERR_FILENO))
+        services.statusEcho = [](const std::string& text) { std::fprintf(stderr, "%s...\n", text.c_str()); };
+
+    TdlgMain dlgMain(services);
+    try {
+        dlgMain.FormCreate();
+    } catch (...) {
+        // The window still opens; what FormCreate did not reach stays missing.
+        reportError(std::current_exception());
+    }
+
+    if (interactive) {
+        dlgMain.show();
+        return QApplication::exec();
+    }
+
+    try {
+        runOperations(mode, dlgMain);
+        dlgMain.FormClose();
+    } catch (...) {
+        const auto error = std::current_exception();
+        reportError(error);
+        std::fprintf(stderr, "Orbiclock: %s\n", CrashReporter::messageOf(error).c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+} // namespace orbiclock
+
+int main(int argc, char** argv)
+{
+    try {
+        return orbiclock::run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Orbiclock: %s\n", e.what());
+        return 1;
+    }
+}

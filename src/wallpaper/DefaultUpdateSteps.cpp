@@ -1,0 +1,30 @@
+#include "astro/OrbiclockError.h"
+#include "wallpaper/PageContext.h"
+#include "wallpaper/SunTableFile.h"
+#include "wallpaper/UpdatePipeline.h"
+
+namespace orbiclock {
+
+void DefaultUpdateSteps::writeSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmtLocation)
+{
+    WriteSunTable(file, clock, gmtLocation);
+}
+
+void DefaultUpdateSteps::buildPageContents(PageContext&)
+{
+    throw OrbiclockError("The page builder is not part of this build yet");
+}
+
+void DefaultUpdateSteps::buildDaylightOverlays(const std::filesystem::path&, const BackgroundLayout&, OverlaySize)
+{
+    throw OrbiclockError("The daylight overlays are not part of this build yet");
+}
+
+void DefaultUpdateSteps::installWallpaper(const std::string& pagePath)
+{
+    if (!m_installWallpaper)
+        throw OrbiclockError("No desktop installation is available");
+    m_installWallpaper(pagePath);
+}
+
+} // namespace orbiclock
