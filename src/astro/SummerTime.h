@@ -29,6 +29,7 @@ std::int32_t NthWeekdayOfMonth(std::int32_t n, std::int32_t weekday, std::int32_
 /// A change takes effect at 00:00 of its day: true from 00:00 of the start day up to, not including,
 /// 00:00 of the end day. Works for both hemispheres (the next end comes before the next start).
 /// Any rule value out of range gives false; equal start and end days give false.
+/// Raises RangeError when `when` or the next change day lies outside years 1 to 9999.
 bool IsSummerTime(std::int32_t startN, std::int32_t startJ, std::int32_t startM, std::int32_t endN,
                   std::int32_t endJ, std::int32_t endM, DateTime when);
 
