@@ -1,0 +1,233 @@
+#include "wallpaper/DaylightOverlays.h"
+
+#include "astro/CheckedMath.h"
+#include "astro/OrbiclockError.h"
+#include "wallpaper/TransparentGif.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace orbiclock {
+namespace {
+
+/// The column whose phase is 0 on the reference map's scale: where universal midnight stands when
+/// the page puts the overlay at its start position.
+constexpr long double kPhaseZeroColumn = 699.0L;
+
+/// Dots are drawn on every fifth table line, strictly between these reference rows, and at least
+/// this many columns apart plus one.
+constexpr std::int32_t kDotLineStep = 5;
+constexpr std::int32_t kDotRowAbove = 195;
+constexpr std::int32_t kDotRowBelow = 1023;
+constexpr std::int32_t kDotSpacing = 5;
+
+/// Folds a phase once into [0, 1].
+constexpr long double foldPhase(long double p) noexcept
+{
+    if (p < 0)
+        return p + 1;
+    if (p > 1)
+        return p - 1;
+    return p;
+}
+
+/// The folded phase of every column: (j − 699·s) / W.
+std::vector<long double> columnPhases(std::int32_t width, double mapScale)
+{
+    std::vector<long double> phases(static_cast<std::size_t>(width));
+    const long double shift = kPhaseZeroColumn * static_cast<long double>(mapScale);
+    for (std::int32_t j = 0; j < width; ++j)
+        phases[static_cast<std::size_t>(j)] = foldPhase((static_cast<long double>(j) - shift) / width);
+    return phases;
+}
+
+/// Column ranges [begin, end) over which the folded phase never decreases. The fold cuts the columns
+/// into at most three such runs; within one, each comparison of the phase with an event time changes
+/// its outcome at most once, which lets a row be painted as a few uniform spans.
+struct Run {
+    std::int32_t begin;
+    std::int32_t end;
+};
+
+std::vector<Run> monotonicRuns(const std::vector<long double>& phases)
+{
+    std::vector<Run> runs;
+    const auto width = static_cast<std::int32_t>(phases.size());
+    std::int32_t begin = 0;
+    for (std::int32_t j = 1; j < width; ++j) {
+        if (phases[static_cast<std::size_t>(j)] < phases[static_cast<std::size_t>(j - 1)]) {
+            runs.push_back({begin, j});
+            begin = j;
+        }
+    }
+    if (width > 0)
+        runs.push_back({begin, width});
+    return runs;
+}
+
+/// The bitmap row of every table line: Trunc((y − 1) · s).
+std::vector<std::int32_t> bitmapRows(const SunTableContents& table, std::int32_t lineCount, double mapScale)
+{
+    std::vector<std::int32_t> rows(static_cast<std::size_t>(lineCount));
+    for (std::int32_t i = 0; i < lineCount; ++i) {
+        const std::int64_t y = static_cast<std::int64_t>(table.firstY) + i;
+        rows[static_cast<std::size_t>(i)] =
+            truncToInt32(static_cast<long double>(y - 1) * static_cast<long double>(mapScale));
+    }
+    return rows;
+}
+
+/// The first column of [run.begin, run.end) at which `holds` is false; `holds` must be true on a
+/// prefix of the run and false on the rest.
+template <typename Predicate>
+std::int32_t partitionColumn(const std::vector<long double>& phases, Run run, Predicate holds)
+{
+    const auto first = phases.begin() + run.begin;
+    const auto last = phases.begin() + run.end;
+    return static_cast<std::int32_t>(std::partition_point(first, last, holds) - phases.begin());
+}
+
+void fillSpan(Pixel32* row, std::int32_t begin, std::int32_t end, Pixel32 colour) noexcept
+{
+    if (begin < end)
+        std::fill(row + begin, row + end, colour);
+}
+
+/// Twilight: night where line + column is even, day where it is odd.
+void fillCheckerboard(Pixel32* row, std::int32_t begin, std::int32_t end, std::int32_t line) noexcept
+{
+    for (std::int32_t j = begin; j < end; ++j)
+        row[j] = ((line + j) & 1) != 0 ? daylight_colour::kDay : daylight_colour::kNight;
+}
+
+void paintSolidRow(Pixel32* row, const std::vector<long double>& phases, const std::vector<Run>& runs,
+                   const SunTableLine& line, std::int32_t lineIndex)
+{
+    const long double dawn = line.dawn;
+    const long double sunrise = line.sunrise;
+    const long double sunset = line.sunset;
+    const long double dusk = line.dusk;
+    for (const Run run : runs) {
+        // Night where dawn ≥ p (a prefix of the run) or dusk ≤ p (a suffix).
+        const std::int32_t nightEnds = partitionColumn(phases, run, [&](long double p) { return dawn >= p; });
+        const std::int32_t nightStarts =
+            std::max(nightEnds, partitionColumn(phases, run, [&](long double p) { return !(dusk <= p); }));
+        // Between them: twilight where sunrise > p (a prefix) or sunset < p (a suffix), day elsewhere.
+        const std::int32_t dayBegins =
+            std::max(nightEnds, partitionColumn(phases, run, [&](long double p) { return sunrise > p; }));
+        const std::int32_t dayEnds =
+            std::min(nightStarts, partitionColumn(phases, run, [&](long double p) { return !(sunset < p); }));
+
+        fillSpan(row, run.begin, nightEnds, daylight_colour::kNight);
+        if (dayBegins < dayEnds) {
+            fillCheckerboard(row, nightEnds, dayBegins, lineIndex);
+            fillSpan(row, dayBegins, dayEnds, daylight_colour::kDay);
+            fillCheckerboard(row, dayEnds, nightStarts, lineIndex);
+        } else {
+            fillCheckerboard(row, nightEnds, nightStarts, lineIndex);
+        }
+        fillSpan(row, nightStarts, run.end, daylight_colour::kNight);
+    }
+}
+
+void paintDotsRow(Pixel32* row, const std::vector<long double>& phases, const SunTableLine& line,
+                  long double tolerance)
+{
+    const long double dawn = line.dawn;
+    const long double sunrise = line.sunrise;
+    const long double sunset = line.sunset;
+    const long double dusk = line.dusk;
+    const auto width = static_cast<std::int32_t>(phases.size());
+    std::int32_t last = 0;
+    for (std::int32_t j = 0; j < width; ++j) {
+        if (j - last <= kDotSpacing)
+            continue;
+        const long double p = phases[static_cast<std::size_t>(j)];
+        // Every test that holds paints; a later one overwrites an earlier one in the same pixel.
+        if (std::fabs(p - sunrise) < tolerance) {
+            row[j] = daylight_colour::kSunLine;
+            last = j;
+        }
+        if (std::fabs(p - sunset) < tolerance) {
+            row[j] = daylight_colour::kSunLine;
+            last = j;
+        }
+        if (std::fabs(p - dawn) < tolerance) {
+            row[j] = daylight_colour::kTwilightLine;
+            last = j;
+        }
+        if (std::fabs(p - dusk) < tolerance) {
+            row[j] = daylight_colour::kTwilightLine;
+            last = j;
+        }
+    }
+}
+
+} // namespace
+
+void PaintDaylightCurve(Bitmap32& bitmap, DaylightVariant variant, const SunTableContents& table, double mapScale)
+{
+    if (table.lastY < table.firstY)
+        return;
+    const std::int64_t wanted = static_cast<std::int64_t>(table.lastY) - table.firstY + 1;
+    if (wanted > static_cast<std::int64_t>(table.lines.size()))
+        throw OrbiclockError("List index out of bounds (" + std::to_string(table.lines.size()) + ")");
+    const auto lineCount = static_cast<std::int32_t>(wanted);
+
+    const std::vector<std::int32_t> rows = bitmapRows(table, lineCount, mapScale);
+    const std::int32_t width = bitmap.width();
+    const std::int32_t height = bitmap.height();
+    if (width <= 0)
+        return;
+    const std::vector<long double> phases = columnPhases(width, mapScale);
+
+    if (variant == DaylightVariant::Solid) {
+        const std::vector<Run> runs = monotonicRuns(phases);
+        for (std::int32_t i = 0; i < lineCount; ++i) {
+            const std::int32_t r = rows[static_cast<std::size_t>(i)];
+            if (r < 0 || r >= height)
+                continue;
+            // Each line paints its whole row, so of several lines on one row only the last one shows.
+            if (i + 1 < lineCount && rows[static_cast<std::size_t>(i) + 1] == r)
+                continue;
+            paintSolidRow(bitmap.row(r), phases, runs, table.lines[static_cast<std::size_t>(i)], i);
+        }
+        return;
+    }
+
+    const long double tolerance = 1.0L / width;
+    for (std::int32_t i = 0; i < lineCount; i += kDotLineStep) {
+        const std::int32_t y = table.firstY + i;
+        const std::int32_t r = rows[static_cast<std::size_t>(i)];
+        if (y <= kDotRowAbove || y >= kDotRowBelow || r < 0 || r >= height)
+            continue;
+        paintDotsRow(bitmap.row(r), phases, table.lines[static_cast<std::size_t>(i)], tolerance);
+    }
+}
+
+std::string daylightOverlayFileName(std::int32_t backgroundWidth, DaylightVariant variant)
+{
+    return std::to_string(backgroundWidth) +
+           (variant == DaylightVariant::Dots ? "_background_dots.gif" : "_background_solid.gif");
+}
+
+void BuildDaylightOverlays(const std::filesystem::path& appDir, std::int32_t backgroundWidth, double mapScale,
+                           OverlaySize overlay)
+{
+    if (overlay.width <= 0 || overlay.height <= 0)
+        throw RangeError("Invalid overlay size " + std::to_string(overlay.width) + " x " +
+                         std::to_string(overlay.height));
+    const SunTableContents table = ReadSunTable(appDir / "riseset.txt");
+    const std::filesystem::path imageFolder = appDir / "opt";
+
+    Bitmap32 bitmap(overlay.width, overlay.height);
+    for (const DaylightVariant variant : {DaylightVariant::Dots, DaylightVariant::Solid}) {
+        bitmap.fill(daylight_colour::kBackground);
+        PaintDaylightCurve(bitmap, variant, table, mapScale);
+        SaveTransparentGif(bitmap, imageFolder / daylightOverlayFileName(backgroundWidth, variant));
+    }
+}
+
+} // namespace orbiclock

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "wallpaper/Bitmap32.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace orbiclock {
+
+/// The colour that becomes transparent in the GIF files: pure green, red 0, green 255, blue 0.
+inline constexpr std::uint32_t kTransparentRgb = 0x00FF00u;
+
+/// The bitmap as a single-frame GIF89a file image of the bitmap's size. The colour map holds the colours
+/// the bitmap uses (fourth bytes ignored), in the order they first occur row by row; when pure green is
+/// among them, a graphic control extension marks its index as transparent. Raises RangeError for an
+/// empty bitmap and OrbiclockError for more than 256 colours or an encoder failure.
+std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap);
+
+/// Encodes the bitmap as encodeTransparentGif() does and writes it to `fileName`, first under a
+/// temporary name in the same folder which then replaces the file, so that a reader never sees half an
+/// image. Raises FileError "Cannot create file "%s". %s" when the file cannot be written.
+void SaveTransparentGif(const Bitmap32& bitmap, const std::filesystem::path& fileName);
+
+} // namespace orbiclock
