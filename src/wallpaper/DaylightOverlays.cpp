@@ -132,36 +132,46 @@ void paintSolidRow(Pixel32* row, const std::vector<long double>& phases, const s
     }
 }
 
-void paintDotsRow(Pixel32* row, const std::vector<long double>& phases, const SunTableLine& line,
-                  long double tolerance)
+/// Paints the dot columns of one line. Only columns whose phase lies within `tolerance` of an event can
+/// take a dot; within a run those form one short range per event, so the columns are visited range by
+/// range, in increasing order, and every other column is skipped: it would neither paint nor move `last`.
+/// `ranges` is scratch space of at least 4 × runs.size() entries, kept by the caller across rows.
+void paintDotsRow(Pixel32* row, const std::vector<long double>& phases, const std::vector<Run>& runs,
+                  std::vector<Run>& ranges, const SunTableLine& line, long double tolerance)
 {
-    const long double dawn = line.dawn;
-    const long double sunrise = line.sunrise;
-    const long double sunset = line.sunset;
-    const long double dusk = line.dusk;
-    const auto width = static_cast<std::int32_t>(phases.size());
+    const long double events[] = {line.sunrise, line.sunset, line.dawn, line.dusk};
+    constexpr Pixel32 eventColours[] = {daylight_colour::kSunLine, daylight_colour::kSunLine,
+                                        daylight_colour::kTwilightLine, daylight_colour::kTwilightLine};
+    std::size_t rangeCount = 0;
+    for (const Run run : runs) {
+        for (const long double event : events) {
+            // |p − event| < tolerance ⇔ −tolerance < p − event < tolerance, each side monotone in p.
+            const std::int32_t begin =
+                partitionColumn(phases, run, [&](long double p) { return !(p - event > -tolerance); });
+            const std::int32_t end = partitionColumn(phases, run, [&](long double p) { return p - event < tolerance; });
+            if (begin < end)
+                ranges[rangeCount++] = {begin, end};
+        }
+    }
+    std::sort(ranges.begin(), ranges.begin() + static_cast<std::ptrdiff_t>(rangeCount),
+              [](Run a, Run b) { return a.begin < b.begin; });
+
     std::int32_t last = 0;
-    for (std::int32_t j = 0; j < width; ++j) {
-        if (j - last <= kDotSpacing)
-            continue;
-        const long double p = phases[static_cast<std::size_t>(j)];
-        // Every test that holds paints; a later one overwrites an earlier one in the same pixel.
-        if (std::fabs(p - sunrise) < tolerance) {
-            row[j] = daylight_colour::kSunLine;
-            last = j;
+    std::int32_t done = 0; // columns below this have been visited
+    for (std::size_t r = 0; r < rangeCount; ++r) {
+        for (std::int32_t j = std::max(ranges[r].begin, done); j < ranges[r].end; ++j) {
+            if (j - last <= kDotSpacing)
+                continue;
+            const long double p = phases[static_cast<std::size_t>(j)];
+            // Every test that holds paints; a later one overwrites an earlier one in the same pixel.
+            for (std::size_t e = 0; e < 4; ++e) {
+                if (std::fabs(p - events[e]) < tolerance) {
+                    row[j] = eventColours[e];
+                    last = j;
+                }
+            }
         }
-        if (std::fabs(p - sunset) < tolerance) {
-            row[j] = daylight_colour::kSunLine;
-            last = j;
-        }
-        if (std::fabs(p - dawn) < tolerance) {
-            row[j] = daylight_colour::kTwilightLine;
-            last = j;
-        }
-        if (std::fabs(p - dusk) < tolerance) {
-            row[j] = daylight_colour::kTwilightLine;
-            last = j;
-        }
+        done = std::max(done, ranges[r].end);
     }
 }
 
@@ -183,8 +193,8 @@ void PaintDaylightCurve(Bitmap32& bitmap, DaylightVariant variant, const SunTabl
         return;
     const std::vector<long double> phases = columnPhases(width, mapScale);
 
+    const std::vector<Run> runs = monotonicRuns(phases);
     if (variant == DaylightVariant::Solid) {
-        const std::vector<Run> runs = monotonicRuns(phases);
         for (std::int32_t i = 0; i < lineCount; ++i) {
             const std::int32_t r = rows[static_cast<std::size_t>(i)];
             if (r < 0 || r >= height)
@@ -198,12 +208,13 @@ void PaintDaylightCurve(Bitmap32& bitmap, DaylightVariant variant, const SunTabl
     }
 
     const long double tolerance = 1.0L / width;
+    std::vector<Run> ranges(4 * runs.size());
     for (std::int32_t i = 0; i < lineCount; i += kDotLineStep) {
         const std::int32_t y = table.firstY + i;
         const std::int32_t r = rows[static_cast<std::size_t>(i)];
         if (y <= kDotRowAbove || y >= kDotRowBelow || r < 0 || r >= height)
             continue;
-        paintDotsRow(bitmap.row(r), phases, table.lines[static_cast<std::size_t>(i)], tolerance);
+        paintDotsRow(bitmap.row(r), phases, runs, ranges, table.lines[static_cast<std::size_t>(i)], tolerance);
     }
 }
 
