@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <limits>
+#include <string>
+
 namespace orbiclock {
 namespace {
 
@@ -41,6 +45,30 @@ TEST(DateTime, WeekdaysAndTimeOfDay)
     EXPECT_EQ(dayOfWeek(encodeDate(1, 1, 1)), 2);      // Monday
     EXPECT_EQ(decodeTime(36526.75), (CivilTime{18, 0, 0, 0}));
     EXPECT_EQ(decodeTime(encodeTime(23, 59, 59, 999)), (CivilTime{23, 59, 59, 999}));
+}
+
+TEST(DateTime, ValuesWithoutADayRaise)
+{
+    const double notANumber = std::numeric_limits<double>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
+    for (const double value : {notANumber, infinity, -infinity, kMinDateTimeDay - 1.0, 1e300}) {
+        EXPECT_THROW(decodeDate(value), RangeError) << value;
+        EXPECT_THROW(decodeTime(value), RangeError) << value;
+        EXPECT_THROW(dayOfWeek(value), RangeError) << value;
+        EXPECT_THROW(shortDateText(value), RangeError) << value;
+    }
+    // Before day 0 the time of day still counts from midnight, as the fraction's magnitude.
+    EXPECT_EQ(decodeTime(-1.25), (CivilTime{6, 0, 0, 0}));
+    EXPECT_EQ(decodeDate(-0.5), (CivilDate{1899, 12, 30}));
+}
+
+TEST(DateTime, ShortDateTextInTheCLocale)
+{
+    const std::string previous = std::setlocale(LC_TIME, nullptr);
+    std::setlocale(LC_TIME, "C");
+    EXPECT_EQ(shortDateText(encodeDate(2024, 6, 21) + 0.75), "06/21/24");
+    EXPECT_EQ(shortDateText(kMinDateTimeDay), "01/01/01");
+    std::setlocale(LC_TIME, previous.c_str());
 }
 
 } // namespace
