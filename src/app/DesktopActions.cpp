@@ -1,16 +1,22 @@
 #include "app/DesktopActions.h"
 
-#include "astro/OrbiclockError.h"
+#include "wallpaper/DesktopInstallation.h"
+#include "wallpaper/platform/SystemDesktopPlatform.h"
 
 namespace orbiclock {
 
-DesktopActions makeDesktopActions(const std::filesystem::path&)
+DesktopActions makeDesktopActions(const std::filesystem::path& appDir)
 {
+    // The platform is created per call: it reads the session's environment when the operation runs.
     DesktopActions actions;
-    actions.setActiveDesktopWallpaper = [](const std::string&) {
-        throw OrbiclockError("The desktop host is not part of this build yet");
+    actions.setActiveDesktopWallpaper = [appDir](const std::string& path) {
+        const auto platform = createSystemDesktopPlatform(appDir);
+        SetActiveDesktopWallpaper(*platform, path);
     };
-    actions.removeWallpaper = [] { throw OrbiclockError("The desktop host is not part of this build yet"); };
+    actions.removeWallpaper = [appDir] {
+        const auto platform = createSystemDesktopPlatform(appDir);
+        RemoveWallpaper(*platform);
+    };
     return actions;
 }
 

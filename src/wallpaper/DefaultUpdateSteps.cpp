@@ -1,4 +1,5 @@
 #include "astro/OrbiclockError.h"
+#include "wallpaper/DaylightOverlays.h"
 #include "wallpaper/PageContext.h"
 #include "wallpaper/SunTableFile.h"
 #include "wallpaper/UpdatePipeline.h"
@@ -15,9 +16,10 @@ void DefaultUpdateSteps::buildPageContents(PageContext&)
     throw OrbiclockError("The page builder is not part of this build yet");
 }
 
-void DefaultUpdateSteps::buildDaylightOverlays(const std::filesystem::path&, const BackgroundLayout&, OverlaySize)
+void DefaultUpdateSteps::buildDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& background,
+                                               OverlaySize overlay)
 {
-    throw OrbiclockError("The daylight overlays are not part of this build yet");
+    BuildDaylightOverlays(appDir, background.width, background.mapScale, overlay);
 }
 
 void DefaultUpdateSteps::installWallpaper(const std::string& pagePath)
