@@ -329,7 +329,7 @@ CREATE TABLE Timezone (
   RuleNote TEXT NOT NULL
 );
 CREATE TABLE Cities (
-  Id INTEGER PRIMARY KEY,
+  Id INTEGER NOT NULL UNIQUE,
   Country_ID INTEGER NOT NULL REFERENCES World(Id),
   F_Name TEXT NOT NULL,
   AsciiName TEXT NOT NULL,
@@ -340,16 +340,13 @@ CREATE TABLE Cities (
   Population INTEGER NOT NULL,
   NameKey TEXT NOT NULL,
   AsciiKey TEXT NOT NULL,
-  SortRank INTEGER NOT NULL
+  -- The list's order (country, city name, offset) as the row id, so the list reads the table in order.
+  SortRank INTEGER PRIMARY KEY
 );
 """
 
-INDEXES = """\
-CREATE INDEX Cities_SortRank ON Cities(SortRank);
-CREATE INDEX Cities_NameKey ON Cities(NameKey);
-CREATE INDEX Cities_AsciiKey ON Cities(AsciiKey);
-CREATE INDEX Cities_Country ON Cities(Country_ID);
-"""
+# Cities.Id is indexed through its UNIQUE constraint; the filters scan the table in list order.
+INDEXES = ""
 
 
 def main():
@@ -412,7 +409,7 @@ def main():
             out.write("INSERT INTO Timezone VALUES(%d,%s,%s,%d,%d,%d,%d,%d,%d,%d,%d,%d,%s,%s);\n" % (
                 (zone_id[z["Nom"]], sql_text(z["Nom"]), sql_real(z["GMT"]), z["DST"]) + z["ete"] + z["hiv"]
                 + (sql_text(z["Posix"]), sql_text(z["Note"]))))
-        for c in sorted(cities, key=lambda c: c["Id"]):
+        for c in order:
             out.write("INSERT INTO Cities VALUES(%d,%d,%s,%s,%s,%d,%s,%s,%d,%s,%s,%d);\n" % (
                 c["Id"], countries[c["Country"]]["Id"], sql_text(c["F_Name"]), sql_text(c["AsciiName"]),
                 sql_real(zone_gmt[c["Zone"]]), zone_id[c["Zone"]], sql_real(c["Lat"]), sql_real(c["Lon"]),

@@ -2,20 +2,25 @@
 
 #include "locations/CityRow.h"
 
+#include <QHash>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace orbiclock {
 
 /// The read-only city statement over the city database (Cities.db in the data folder): the joined
-/// Cities, World and Timezone rows with a rewritable filter line. Every distinct filter line is
-/// prepared once and re-run with its bound pattern, so a rebuild costs one execution.
+/// Cities, World and Timezone rows with a rewritable filter line. The connection is a Qt SQL one,
+/// opened read-only; the statement runs on its SQLite handle, each distinct filter line prepared once
+/// and re-run with its bound pattern, so a rebuild costs one execution and no per-value conversions.
 class CityQuery {
 public:
     /// The database file name inside the data folder.
@@ -44,12 +49,21 @@ public:
     [[nodiscard]] const std::filesystem::path& file() const noexcept { return m_file; }
 
 private:
-    QSqlQuery& prepared(const QString& line9);
+    struct StatementDeleter {
+        void operator()(sqlite3_stmt* statement) const noexcept;
+    };
+    using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+    sqlite3_stmt* prepared(const QString& line9);
+    [[noreturn]] void raiseEngineError(const std::string& what) const;
 
     std::filesystem::path m_file;
     QString m_connectionName;
     QSqlDatabase m_db;
-    std::map<QString, QSqlQuery> m_prepared;
+    sqlite3* m_handle = nullptr; ///< owned by m_db's driver
+    std::map<QString, Statement> m_prepared;
+    /// Country and zone names met so far, so rows of one country or zone share one string.
+    QHash<std::int32_t, QString> m_countryNames, m_zoneNames;
     QStringList m_statement;
     std::vector<CityRow> m_rows;
     bool m_open = false;
