@@ -15,7 +15,7 @@ std::string shellObjectMessage(int code, const std::string& systemText)
 {
     if (!systemText.empty())
         return systemText;
-    return systemErrorMessage(code, systemText);
+    return "The desktop shell object could not be created (error " + std::to_string(code) + ")";
 }
 
 } // namespace

@@ -25,7 +25,8 @@ private:
     int m_code;
 };
 
-/// The desktop shell object could not be created. The message is the system's text for the failure.
+/// The desktop shell object could not be created. The message is the system's text for the failure,
+/// or "The desktop shell object could not be created (error <code>)" when there is none.
 class ShellObjectError : public OrbiclockError {
 public:
     ShellObjectError(int code, const std::string& systemText);

@@ -18,10 +18,14 @@ bool AppFolderPolicy::allows(const QUrl& url) const
         return true;
     if (scheme != QLatin1String("file"))
         return false;
-    // A host part names another machine's share.
-    if (!url.host().isEmpty() && url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+    // A host part names another machine's share; "localhost" is this one.
+    if (url.host().isEmpty())
+        return allowsFile(url.toLocalFile());
+    if (url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
         return false;
-    return allowsFile(url.toLocalFile());
+    QUrl local = url;
+    local.setHost(QString());
+    return allowsFile(local.toLocalFile());
 }
 
 bool AppFolderPolicy::allowsFile(const QString& localPath) const
