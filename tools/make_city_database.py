@@ -116,7 +116,17 @@ def _parse_date_rule(s, i):
 
 
 def parse_posix_tz(s):
-    """Returns (std_east_seconds, dst_east_seconds or None, start_rule, end_rule)."""
+    """Returns (std_east_seconds, dst_east_seconds or None, start_rule, end_rule).
+    Raises PosixRuleError for a string that is not a POSIX TZ rule."""
+    try:
+        return _parse_posix_tz(s)
+    except (IndexError, ValueError) as e:
+        if isinstance(e, PosixRuleError):
+            raise
+        raise PosixRuleError("malformed rule %r" % s) from e
+
+
+def _parse_posix_tz(s):
     _, i = _parse_name(s, 0)
     std_west, i = _parse_hms(s, i)
     if i == len(s):
@@ -128,7 +138,7 @@ def parse_posix_tz(s):
     if i == len(s) or s[i] != ",":
         raise PosixRuleError("summer time without rules in %r" % s)
     start, i = _parse_date_rule(s, i + 1)
-    if s[i] != ",":
+    if i >= len(s) or s[i] != ",":
         raise PosixRuleError("end rule expected in %r" % s)
     end, i = _parse_date_rule(s, i + 1)
     if i != len(s):

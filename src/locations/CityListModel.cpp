@@ -224,8 +224,8 @@ QVariant CityListModel::data(const QModelIndex& index, int role) const
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     }
-    // A group header row: its title and size in the first shown column.
-    if (role == Qt::DisplayRole && index.column() == ColCountry) {
+    // A group header row: its title and size, in whichever column the view spans over the row.
+    if (role == Qt::DisplayRole) {
         const Group& g = m_groups[static_cast<std::size_t>(index.row())];
         return QStringLiteral("%1 (%2)").arg(g.title).arg(g.members.size());
     }

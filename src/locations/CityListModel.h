@@ -19,9 +19,10 @@ class CityListModel final : public QAbstractItemModel {
     Q_OBJECT
 
 public:
+    /// The shown columns come first, so a group header can span the row from the first column.
     enum Column : int {
-        ColCountryId, ColCityId, ColZoneId, ColCountry, ColCityName, ColGmt, ColZone, ColLat, ColLon,
-        ColPopulation, ColumnCount
+        ColCountry, ColCityName, ColGmt, ColLat, ColLon, ColPopulation, ColCountryId, ColCityId, ColZoneId,
+        ColZone, ColumnCount
     };
 
     explicit CityListModel(QObject* parent = nullptr);

@@ -66,11 +66,23 @@ TfmSelectCity::TfmSelectCity(const std::filesystem::path& dataDir, QWidget* pare
     m_filter = CityFilter{};
     m_query->open(QString::fromLatin1(kInitialFilterLine));
     m_cities->setRows(m_query->rows());
+    applyGroupingLayout();
     m_grid->showCity(m_cities->firstCity());
     UpdateCityCount();
 }
 
 TfmSelectCity::~TfmSelectCity() = default;
+
+void TfmSelectCity::applyGroupingLayout()
+{
+    // Group headers span the whole row, so their titles show in full.
+    const CityGrouping grouping = m_cities->grouping();
+    m_grid->setRootIsDecorated(grouping != CityGrouping::None);
+    if (grouping == CityGrouping::None)
+        return;
+    for (int row = 0, groups = m_cities->rowCount(); row < groups; ++row)
+        m_grid->setFirstColumnSpanned(row, QModelIndex(), true);
+}
 
 void TfmSelectCity::buildControls()
 {
@@ -123,7 +135,6 @@ void TfmSelectCity::buildControls()
     m_grid->setAllColumnsShowFocus(true);
     m_grid->setUniformRowHeights(true);
     m_grid->setRootIsDecorated(false);
-    m_grid->setTreePosition(CityListModel::ColCountry);
     m_grid->setSortingEnabled(false);
     QHeaderView* header = m_grid->header();
     header->setSectionsMovable(false);
@@ -135,6 +146,9 @@ void TfmSelectCity::buildControls()
     m_grid->setColumnWidth(CityListModel::ColGmt, 60);
     m_grid->setColumnWidth(CityListModel::ColLat, 50);
     m_grid->setColumnWidth(CityListModel::ColLon, 50);
+    // The population takes the rest of the grid's width.
+    m_grid->setColumnWidth(CityListModel::ColPopulation, 60);
+    header->setStretchLastSection(true);
 
     m_btnOK = new QPushButton(QStringLiteral("OK"), this);
     m_btnOK->setObjectName(QStringLiteral("btnOK"));
@@ -222,6 +236,7 @@ void TfmSelectCity::edFilterTextChange()
     else
         m_query->open(QString());
     m_cities->setRows(m_query->rows());
+    applyGroupingLayout();
     m_grid->showCity(m_cities->firstCity());
     UpdateCityCount();
 }
@@ -246,7 +261,7 @@ void TfmSelectCity::setGrouping(int grouping)
         m_cbGroupBy->setCurrentIndex(grouping);
     }
     m_cities->setGrouping(mode);
-    m_grid->setRootIsDecorated(mode != CityGrouping::None);
+    applyGroupingLayout();
     if (hadCurrent)
         positionOnCity(currentId);
     else

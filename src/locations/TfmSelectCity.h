@@ -91,6 +91,7 @@ protected:
 private:
     void UpdateCityCount();
     void buildControls();
+    void applyGroupingLayout();
 
     std::unique_ptr<CityQuery> m_query;
     CityFilter m_filter;
