@@ -1,5 +1,6 @@
 #include "astro/OrbiclockError.h"
 #include "wallpaper/DaylightOverlays.h"
+#include "wallpaper/PageBuilder.h"
 #include "wallpaper/PageContext.h"
 #include "wallpaper/SunTableFile.h"
 #include "wallpaper/UpdatePipeline.h"
@@ -11,9 +12,10 @@ void DefaultUpdateSteps::writeSunTable(const std::filesystem::path& file, const 
     WriteSunTable(file, clock, gmtLocation);
 }
 
-void DefaultUpdateSteps::buildPageContents(PageContext&)
+void DefaultUpdateSteps::buildPageContents(PageContext& page)
 {
-    throw OrbiclockError("The page builder is not part of this build yet");
+    // The pipeline hands over no screen size or visible count yet; take them from its other values.
+    BuildPageContents(page, pageScreenFromContext(page));
 }
 
 void DefaultUpdateSteps::buildDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& background,
