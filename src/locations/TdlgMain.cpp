@@ -145,7 +145,17 @@ void TdlgMain::RemoveWallpaper()
 
 void TdlgMain::ImportSystemTimeZone()
 {
-    throw OrbiclockError("Importing the system time zone is not available in this build");
+    const SystemTimeZoneReading zone = m_services.systemTimeZone ? m_services.systemTimeZone() : readSystemTimeZone();
+    m_store.first();
+    const SystemTimeZoneImport imported = importSystemTimeZone(m_store.current(), zone.info);
+    // What the row cannot hold is not an error: the import goes on, and the report file says why.
+    if (m_services.reportError) {
+        for (const std::string& note : zone.notes)
+            m_services.reportError(std::make_exception_ptr(SystemTimeZoneNote(note)));
+        for (const std::string& note : imported.notes)
+            m_services.reportError(std::make_exception_ptr(SystemTimeZoneNote(zone.source + ": " + note)));
+    }
+    m_store.overwriteCurrent(imported.row);
 }
 
 void TdlgMain::destroyPlaceGrid()

@@ -4,6 +4,7 @@
 #include "locations/CountSpinnerModel.h"
 #include "locations/LocationStore.h"
 #include "locations/MainSettings.h"
+#include "locations/SystemTimeZoneImport.h"
 #include "wallpaper/UpdatePipeline.h"
 
 #include <QDialog>
@@ -33,6 +34,8 @@ struct MainWindowServices {
     std::function<void(const std::string&)> statusEcho;
     /// The close-time question; returns 6 (Yes), 7 (No) or 2 (Cancel).
     std::function<int()> askUpdateQuestion;
+    /// The system's time zone for ImportSystemTimeZone; empty: the zone local time uses (TZ, /etc/localtime).
+    std::function<SystemTimeZoneReading()> systemTimeZone;
 };
 
 /// The main settings window `dlgMain`: owns the location table, the count spinner, the settings and the
