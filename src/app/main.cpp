@@ -8,6 +8,7 @@
 #include "app/RunMode.h"
 #include "astro/Clock.h"
 #include "locations/TdlgMain.h"
+#include "locations/TfmLocationProperties.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -94,6 +95,9 @@ int run(int argc, char** argv)
     services.setActiveDesktopWallpaper = desktop.setActiveDesktopWallpaper;
     services.removeWallpaper = desktop.removeWallpaper;
     services.reportError = reportError;
+    services.editPlace = [appDir = exe.parent_path()](QWidget* parent, const LocationRow& row) {
+        return TfmLocationProperties::editPlace(appDir, parent, row);
+    };
     services.askUpdateQuestion = askUpdateQuestion;
     if (!interactive && ::isatty(STDERR_FILENO))
         services.statusEcho = [](const std::string& text) { std::fprintf(stderr, "%s...\n", text.c_str()); };
