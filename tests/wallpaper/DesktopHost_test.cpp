@@ -3,6 +3,7 @@
 
 #include "X11Session.h"
 
+#include "wallpaper/BackgroundLayout.h"
 #include "wallpaper/DesktopInstallation.h"
 #include "wallpaper/platform/AutostartEntry.h"
 #include "wallpaper/platform/DesktopState.h"
@@ -23,11 +24,18 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <ostream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace orbiclock {
+
+void PrintTo(const DesktopState& state, std::ostream* out)
+{
+    *out << "{color " << std::hex << state.color << std::dec << ", wallpaper \"" << state.wallpaper << "\"}";
+}
+
 namespace {
 
 using namespace testing_x11;
@@ -288,6 +296,10 @@ TEST_F(DesktopHostTest, ShowsTheLivePageAsTheDesktopWindowAndRefusesEverythingEl
                                 QPoint(kScreenWidth - 1, kScreenHeight - 1), QPoint(640, 600)})
         expectPixel(shot, corner, kDesktopRgb, "desktop colour where the page draws nothing");
     EXPECT_EQ(m_listener.connections(), 0) << "the page reached the network";
+    QFile log(QString::fromStdString(m_session.hostLogFile().string()));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << "the host keeps its own log";
+    EXPECT_TRUE(log.readAll().contains("refused a request of the page: " + QUrl::fromLocalFile(qpath("private/secret.png")).toEncoded()))
+        << "the request for the outside file was not refused by the host's checks";
 
     const std::vector<X11Window> windows = desktopWindowsOf(pid);
     ASSERT_EQ(windows.size(), 1u) << "one desktop window of the host";
@@ -394,6 +406,119 @@ TEST_F(DesktopHostTest, StateSavedWithoutDisplayShowsWhenTheSessionStartsTheHost
     const QImage shot = waitForPage(kGreen);
     expectPixel(shot, centreOf(Box::Script), kGreen, "saved page shown by the session's host");
     expectPixel(shot, QPoint(0, kScreenHeight - 1), kDesktopRgb, "saved desktop colour");
+}
+
+/// Share of sampled pixels inside `area` that are not the desktop colour.
+double shareNotDesktopColour(const QImage& shot, const QRect& area)
+{
+    int samples = 0;
+    int other = 0;
+    for (int y = area.top(); y <= area.bottom(); y += 7)
+        for (int x = area.left(); x <= area.right(); x += 7) {
+            ++samples;
+            other += pixelRgb(shot, x, y) != kDesktopRgb ? 1 : 0;
+        }
+    return samples == 0 ? 0.0 : static_cast<double>(other) / samples;
+}
+
+/// Whether every sampled pixel of the screen outside `map` has the desktop colour.
+bool desktopColourAround(const QImage& shot, const QRect& map)
+{
+    for (int y = 0; y < shot.height(); y += 5)
+        for (int x = 0; x < shot.width(); x += 5)
+            if (!map.contains(x, y) && pixelRgb(shot, x, y) != kDesktopRgb)
+                return false;
+    return true;
+}
+
+/// A fresh application folder at `app`: the built one without anything an earlier run wrote into it.
+void copyFreshAppFolder(const fs::path& app)
+{
+    fs::copy(ORBICLOCK_APP_DIR, app, fs::copy_options::recursive);
+    for (const char* written : {"Orbiclock.html", "Orbiclock.ini", "Orbiclock.log", "riseset.txt"})
+        fs::remove(app / written);
+    for (const auto& entry : fs::directory_iterator(app / "opt")) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with("_background_dots.gif") || name.ends_with("_background_solid.gif"))
+            fs::remove(entry.path());
+    }
+}
+
+TEST_F(DesktopHostTest, AutoupdateMakesTheLiveMapTheDesktopAndRemoveTakesItAway)
+{
+    const fs::path app = path("Orbiclock");
+    copyFreshAppFolder(app);
+    const QString program = QString::fromStdString((app / "Orbiclock").string());
+    const std::string page = (app / "Orbiclock.html").string();
+    ASSERT_TRUE(fs::exists(app / "Orbiclock")) << "build the Orbiclock target first";
+
+    const ToolRun update = runTool(program, {QStringLiteral("-autoupdate")});
+    ASSERT_EQ(update.exitCode, 0) << update.errors.constData();
+    const qint64 pid = hostPid();
+    ASSERT_TRUE(processAlive(pid)) << "-autoupdate did not start the desktop host";
+    EXPECT_EQ(savedState(), (DesktopState {DesktopBackgroundColor, page}));
+    EXPECT_TRUE(fs::exists(m_session.autostartFile()));
+
+    // The page centres the map for the screen; around it the desktop colour shows.
+    const BackgroundLayout layout = chooseBackground(ScreenSize {kScreenWidth, kScreenHeight});
+    const QRect map(layout.left, layout.top, layout.width, layout.height);
+    QImage shot;
+    const bool shown = waitUntil([&] {
+        shot = m_x11->screenshot();
+        return !shot.isNull() && shareNotDesktopColour(shot, map.adjusted(20, 20, -20, -20)) > 0.5
+            && desktopColourAround(shot, map);
+    });
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shown) << "map share " << shareNotDesktopColour(shot, map.adjusted(20, 20, -20, -20))
+                       << ", desktop colour around the map: " << desktopColourAround(shot, map);
+    const std::vector<X11Window> windows = desktopWindowsOf(pid);
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0].geometry, QRect(0, 0, kScreenWidth, kScreenHeight));
+
+    const ToolRun again = runTool(program, {QStringLiteral("-autoupdate")});
+    EXPECT_EQ(again.exitCode, 0) << again.errors.constData();
+    EXPECT_EQ(hostPid(), pid) << "a second host took over";
+    std::size_t desktopWindows = 0;
+    for (const X11Window& window : m_x11->topLevelWindows())
+        if (window.hasProperty("_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DESKTOP"))
+            ++desktopWindows;
+    EXPECT_EQ(desktopWindows, 1u);
+
+    const ToolRun remove = runTool(program, {QStringLiteral("-remove")});
+    ASSERT_EQ(remove.exitCode, 0) << remove.errors.constData();
+    const bool plain = waitUntil([&] {
+        shot = m_x11->screenshot();
+        return !shot.isNull() && desktopColourAround(shot, QRect());
+    });
+    EXPECT_TRUE(plain) << "-remove did not leave the plain desktop colour";
+    EXPECT_TRUE(processAlive(pid));
+    EXPECT_EQ(savedState(), (DesktopState {DesktopBackgroundColor, ""}));
+    EXPECT_FALSE(fs::exists(m_session.autostartFile()));
+}
+
+TEST(DesktopHostWithoutX11, AutoupdateWithoutDisplaySavesTheStateAndSucceeds)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const fs::path base = root.path().toStdString();
+    copyFreshAppFolder(base / "Orbiclock");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString((base / "config").string()));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString((base / "run").string()));
+
+    const ToolRun update =
+        runTool(QString::fromStdString((base / "Orbiclock" / "Orbiclock").string()), {QStringLiteral("-autoupdate")},
+                environment);
+    ASSERT_EQ(update.exitCode, 0) << update.errors.constData();
+
+    DesktopState state;
+    ASSERT_EQ(loadDesktopState(base / "config" / "orbiclock" / "desktop.ini", DesktopState {}, state), 0);
+    EXPECT_EQ(state, (DesktopState {DesktopBackgroundColor, (base / "Orbiclock" / "Orbiclock.html").string()}));
+    EXPECT_TRUE(fs::exists(state.wallpaper)) << "the page was not written";
+    EXPECT_TRUE(fs::exists(base / "config" / "autostart" / "orbiclock-desktop.desktop"));
+    EXPECT_FALSE(fs::exists(base / "run" / "orbiclock-desktop-nodisplay.lock")) << "a host started without a display";
 }
 
 TEST(DesktopHostWithoutX11, SaysOnceThatTheDesktopCannotHostItAndKeepsAnswering)

@@ -9,10 +9,11 @@
 
 namespace orbiclock::testing_x11 {
 
-ToolRun runTool(const QString& program, const QStringList& arguments)
+ToolRun runTool(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
 {
     ToolRun run;
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     if (!process.waitForStarted(30000)) {
         run.errors = process.errorString().toLocal8Bit();

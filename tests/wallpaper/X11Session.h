@@ -23,8 +23,10 @@ struct ToolRun {
     QByteArray errors;
 };
 
-/// Runs `program` with `arguments` in the process's environment and waits up to two minutes.
-ToolRun runTool(const QString& program, const QStringList& arguments);
+/// Runs `program` with `arguments` and waits up to two minutes; in the process's own environment
+/// unless one is given.
+ToolRun runTool(const QString& program, const QStringList& arguments,
+                const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
 /// Waits until `condition` holds, checking twice a second, for at most `limit`. Returns whether it held.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::seconds limit = std::chrono::seconds(90));

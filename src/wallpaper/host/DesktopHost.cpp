@@ -47,7 +47,7 @@ DesktopHost::DesktopHost(const QString& appDir, DesktopSession session)
 
 DesktopHost::~DesktopHost() = default;
 
-bool DesktopHost::start(QString* error)
+bool DesktopHost::listen(QString* error)
 {
     const QString socketName = QFile::decodeName(m_session.hostSocket().c_str());
     // The caller holds the session's host lock, so a socket file left here belongs to a dead host.
@@ -61,16 +61,20 @@ bool DesktopHost::start(QString* error)
         hostLog(QStringLiteral("%1. The desktop state is kept in %2 and shows in a session that can "
                                "host it.")
                     .arg(m_unavailableReason, QFile::decodeName(m_session.stateFile().c_str())));
-        return true;
     }
+    return true;
+}
 
+void DesktopHost::showDesktop()
+{
+    if (!m_unavailableReason.isEmpty())
+        return;
     m_profile = createDesktopProfile(m_policy, this);
     m_window = std::make_unique<DesktopWindow>(m_profile);
     m_window->followPrimaryScreen();
     showState();
     m_window->show();
     m_window->lower();
-    return true;
 }
 
 void DesktopHost::acceptConnections()

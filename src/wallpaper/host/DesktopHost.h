@@ -29,9 +29,12 @@ public:
     DesktopHost(const QString& appDir, DesktopSession session);
     ~DesktopHost() override;
 
-    /// Listens on the session socket and shows the saved state. Returns false, with the reason in
-    /// `error`, when the socket cannot be opened.
-    bool start(QString* error);
+    /// Listens on the session socket; where the session cannot show the desktop window it says so
+    /// here. Returns false, with the reason in `error`, when the socket cannot be opened. Commands are
+    /// answered once the event loop runs.
+    bool listen(QString* error);
+    /// Opens the desktop window on the saved state (nothing where the session cannot show it).
+    void showDesktop();
 
 private:
     void acceptConnections();

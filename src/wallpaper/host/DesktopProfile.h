@@ -26,8 +26,9 @@ private:
 /// clipboard, windows, full screen, WebGL and downloads off, and every request checked by `policy`.
 QWebEngineProfile* createDesktopProfile(const AppFolderPolicy& policy, QObject* parent);
 
-/// Chromium switches for the host, added before the engine starts: no proxy lookup and no WebRTC
-/// traffic outside a proxy, and a proxy that leads nowhere, so no request slips past the checks.
+/// Chromium switches for the host, added before the engine starts: no WebRTC traffic outside a
+/// proxy, and a proxy that leads nowhere, so no request slips past the checks; software drawing
+/// unless QT_QUICK_BACKEND asks for another.
 void addDesktopEngineSwitches();
 
 } // namespace orbiclock

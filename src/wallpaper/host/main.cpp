@@ -13,7 +13,10 @@
 #include <QLoggingCategory>
 
 #include <chrono>
+#include <cstdio>
+#include <fcntl.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -36,6 +39,26 @@ int handOver(const DesktopSession& session)
             return 1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+/// Points standard output and error at `file` (started afresh) and standard input at /dev/null.
+void redirectOutput(const std::filesystem::path& file)
+{
+    int log = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (log < 0)
+        log = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const int nothing = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (nothing >= 0) {
+        ::dup2(nothing, STDIN_FILENO);
+        ::close(nothing);
+    }
+    if (log >= 0) {
+        ::dup2(log, STDOUT_FILENO);
+        ::dup2(log, STDERR_FILENO);
+        ::close(log);
     }
 }
 
@@ -71,9 +94,13 @@ int main(int argc, char** argv)
 
     DesktopHost host(QCoreApplication::applicationDirPath(), session);
     QString error;
-    if (!host.start(&error)) {
+    if (!host.listen(&error)) {
         hostLog(error);
         return 1;
     }
+    // Whatever the host had to tell whoever started it is said; from here on it writes to its own
+    // log, so it holds no terminal or pipe of the program that started it.
+    redirectOutput(session.hostLogFile());
+    host.showDesktop();
     return QApplication::exec();
 }

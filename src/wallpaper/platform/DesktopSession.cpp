@@ -78,6 +78,11 @@ std::filesystem::path DesktopSession::hostLock() const
     return runtimeDir / ("orbiclock-desktop-" + fileNameKey(display) + ".lock");
 }
 
+std::filesystem::path DesktopSession::hostLogFile() const
+{
+    return runtimeDir / ("orbiclock-desktop-" + fileNameKey(display) + ".log");
+}
+
 int ensurePrivateRuntimeDir(const std::filesystem::path& dir)
 {
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)

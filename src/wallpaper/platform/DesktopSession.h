@@ -25,6 +25,8 @@ struct DesktopSession {
     std::filesystem::path hostSocket() const;
     /// The lock file the running host holds; its first line is the host's process id.
     std::filesystem::path hostLock() const;
+    /// The running host's own log, started afresh by each host.
+    std::filesystem::path hostLogFile() const;
 };
 
 /// File name of the host executable in the application folder.

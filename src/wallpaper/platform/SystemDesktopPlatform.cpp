@@ -7,7 +7,6 @@
 
 #include <QProcess>
 #include <QString>
-#include <QStringList>
 
 #include <cerrno>
 #include <climits>
@@ -134,10 +133,17 @@ private:
     void startHost(const DesktopSession& session) const
     {
         const std::filesystem::path host = m_platform.hostExecutable();
+        // The host keeps this program's standard error until it has said what it must say at
+        // start-up (it cannot show a desktop, for one), then moves to its own log.
+        QProcess process;
+        process.setProgram(QString::fromStdString(host.string()));
+        process.setWorkingDirectory(QString::fromStdString(m_platform.appDir().string()));
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.setStandardOutputFile(QProcess::nullDevice());
         qint64 pid = 0;
-        if (!QProcess::startDetached(QString::fromStdString(host.string()), QStringList(),
-                                     QString::fromStdString(m_platform.appDir().string()), &pid))
-            throw DesktopHostError("The desktop host " + quoted(host) + " could not be started");
+        if (!process.startDetached(&pid))
+            throw DesktopHostError("The desktop host " + quoted(host) + " could not be started: "
+                                   + process.errorString().toStdString());
 
         // The host answers as soon as it holds the session's socket, before the page loads.
         const auto deadline = std::chrono::steady_clock::now() + m_hostStartTimeout;
