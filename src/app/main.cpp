@@ -4,6 +4,7 @@
 #include "app/AppPaths.h"
 #include "app/CrashReporter.h"
 #include "app/DesktopActions.h"
+#include "app/NewMsgDlg.h"
 #include "app/OrbiclockApplication.h"
 #include "app/RunMode.h"
 #include "astro/Clock.h"
@@ -33,13 +34,12 @@ ScreenSize primaryScreenSize()
     return {size.width(), size.height()};
 }
 
-int askUpdateQuestion()
+/// The close-time question over `window`: 6 Yes, 7 No, 2 Cancel.
+int askUpdateQuestion(QWidget* window)
 {
-    const auto answer = QMessageBox::question(
-        nullptr, QStringLiteral("Please Confirm"),
-        QStringLiteral("Do you wish to update the wallpaper to reflect changes made ?"),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-    return answer == QMessageBox::Yes ? 6 : (answer == QMessageBox::No ? 7 : 2);
+    return ShowMessageDialog(QStringLiteral("Do you wish to update the wallpaper to reflect changes made ?"),
+                             MessageKind::Confirmation, {DialogButton::Yes, DialogButton::No, DialogButton::Cancel},
+                             0, window);
 }
 
 void runOperations(RunMode mode, TdlgMain& dlgMain)
@@ -98,11 +98,13 @@ int run(int argc, char** argv)
     services.editPlace = [appDir = exe.parent_path()](QWidget* parent, const LocationRow& row) {
         return TfmLocationProperties::editPlace(appDir, parent, row);
     };
-    services.askUpdateQuestion = askUpdateQuestion;
+    QWidget* mainWindow = nullptr; // set once the window exists; the question only comes later
+    services.askUpdateQuestion = [&mainWindow] { return askUpdateQuestion(mainWindow); };
     if (!interactive && ::isatty(STDERR_FILENO))
         services.statusEcho = [](const std::string& text) { std::fprintf(stderr, "%s...\n", text.c_str()); };
 
     TdlgMain dlgMain(services);
+    mainWindow = &dlgMain;
     try {
         dlgMain.FormCreate();
     } catch (...) {

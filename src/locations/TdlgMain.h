@@ -12,12 +12,20 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
+class QModelIndex;
+class QPushButton;
+class QSortFilterProxyModel;
+class QSpinBox;
+class QTableView;
 
 namespace orbiclock {
 
 class Clock;
+class HelpRouter;
+class LocationTableModel;
 
 /// What the main window is given by the application instead of reaching for globals.
 struct MainWindowServices {
@@ -34,6 +42,11 @@ struct MainWindowServices {
     std::function<void(const std::string&)> statusEcho;
     /// The close-time question; returns 6 (Yes), 7 (No) or 2 (Cancel).
     std::function<int()> askUpdateQuestion;
+    /// Edits one place in the location properties dialog, shown modally over `parent`: returns the
+    /// edited row on OK, nothing on Cancel. The controls of `parent` are disabled meanwhile, the
+    /// window itself stays enabled so that a dialog parented to it takes input. Empty: editing is
+    /// not available and Modify says so.
+    std::function<std::optional<LocationRow>(QWidget* parent, const LocationRow& row)> editPlace;
     /// The system's time zone for ImportSystemTimeZone; empty: the zone local time uses (TZ, /etc/localtime).
     std::function<SystemTimeZoneReading()> systemTimeZone;
 };
@@ -44,6 +57,14 @@ class TdlgMain : public QDialog, private UpdateHost {
     Q_OBJECT
 
 public:
+    /// The window's help context number.
+    static constexpr int kHelpContext = 40;
+    /// What the status panel says when Modify has no properties dialog to open.
+    static constexpr const char* kEditingUnavailable = "Editing is not available";
+    /// The notice line and the link of the window's top edge.
+    static constexpr const char* kNotice = "Orbiclock: a live world-clock map on your desktop";
+    static constexpr const char* kHomePage = "https://github.com/orbiclock/orbiclock";
+
     explicit TdlgMain(MainWindowServices services, QWidget* parent = nullptr);
     ~TdlgMain() override;
 
@@ -58,8 +79,17 @@ public:
 
     /// Runs the whole wallpaper update.
     void btnUpdateClick();
-    /// Refilters the list to the spinner's new value.
+    /// Refilters the list to the spinner's new value; the grid follows the reopened table.
     void spinNumCitiesChange();
+    /// Edits the current row in the location properties dialog; on OK writes it back and sets
+    /// `LocationsChanged`. The controls are disabled meanwhile and enabled again on every path.
+    void btnModifyClick();
+    /// A double-click anywhere on the grid: clicks Modify.
+    void cxGrid1DblClick();
+    /// Opens help on this window's topic.
+    void btnHelpClick();
+    /// Closes the window (which runs `FormClose`).
+    void btnExitClick();
 
     /// How far b's clock is ahead of a's now, summer time applied to each.
     LocationOffset ComputeLocationOffset(const TLocationRec& a, const TLocationRec& b) const;
@@ -68,8 +98,14 @@ public:
     /// Copies the system's time zone into the current location.
     void ImportSystemTimeZone();
 
-    /// The command-line modes drop the place grid before they run.
+    /// The command-line modes drop the place grid before they run; it is not rebuilt.
     void destroyPlaceGrid();
+    /// The place grid `cxGrid1`, nullptr once destroyed.
+    QTableView* cxGrid1() const noexcept { return m_cxGrid1; }
+    /// The visible spinner; `spinNumCities()` is the model it shows.
+    QSpinBox* spinNumCitiesControl() const noexcept { return m_spinNumCities; }
+    /// The router of every help request of the program.
+    HelpRouter& helpRouter() const noexcept { return *m_helpRouter; }
 
     LocationStore& tblLocations() noexcept { return m_store; }
     CountSpinnerModel& spinNumCities() noexcept { return m_spinner; }
@@ -85,10 +121,25 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    /// Escape does not close the settings window.
+    void reject() override {}
 
 private:
+    class BusyScope;
+    class ControlsDisabled;
+
     void LoadSettings();
     void rebuildPipeline();
+    void buildControls();
+    /// Shows the spinner model's bounds and value in the visible spinner.
+    void syncSpinnerControl();
+    /// Copies the open table's rows into the grid and selects the table's current row there.
+    void refreshGrid();
+    void gridRowChanged(const QModelIndex& current);
+    void showStatusNote(const QString& text);
+    void clearStatusNote();
     // UpdateHost
     void setWindowEnabled(bool enabled) override;
     void setStatusText(const std::string& text) override;
@@ -105,6 +156,19 @@ private:
     OverlaySize m_overlay;
     std::filesystem::path m_helpFile;
     QLabel* m_pnlStatus = nullptr;
+    QWidget* m_client = nullptr;
+    QTableView* m_cxGrid1 = nullptr;
+    QSpinBox* m_spinNumCities = nullptr;
+    QPushButton* m_btnModify = nullptr;
+    QPushButton* m_btnUpdate = nullptr;
+    QPushButton* m_btnHelp = nullptr;
+    QPushButton* m_btnExit = nullptr;
+    LocationTableModel* m_locations = nullptr;        // the table's rows, in IDX order
+    QSortFilterProxyModel* m_dsLocations = nullptr;   // what the grid shows: sorted, read-only
+    HelpRouter* m_helpRouter = nullptr;
+    bool m_statusNoteShown = false;
+    int m_busy = 0;                                    // an update or an edit is running
+    bool m_centred = false;
     std::unique_ptr<DefaultUpdateSteps> m_steps;
     std::unique_ptr<UpdatePipeline> m_pipeline;
 };
