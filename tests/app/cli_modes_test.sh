@@ -12,11 +12,10 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 fresh_app() {
   rm -rf "$work/app"
   mkdir -p "$work/app"
-  cp -r "$built/Orbiclock" "$built/Orbiclock_TEMPLATE.html" "$built/opt" "$work/app/"
-  mkdir -p "$work/app/data"
-  cp "$built/data/UserLocations.db" "$work/app/data/"
-  [ -e "$built/data/Cities.db" ] && cp "$built/data/Cities.db" "$work/app/data/"
-  rm -f "$work/app/opt/"*_background_dots.gif "$work/app/opt/"*_background_solid.gif
+  cp -r "$built/." "$work/app/"
+  # Only what the build ships: drop what earlier runs of the built program wrote.
+  rm -f "$work/app/Orbiclock.html" "$work/app/riseset.txt" "$work/app/Orbiclock.ini" "$work/app/Orbiclock.log" \
+        "$work/app/opt/"*_background_dots.gif "$work/app/opt/"*_background_solid.gif
 }
 
 # No display: the program picks the offscreen platform itself; the desktop state goes to a fresh folder.
