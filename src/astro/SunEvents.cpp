@@ -17,7 +17,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
+#include <limits>
+#include <math.h> // sincosl
+#include <numbers>
 
 namespace orbiclock {
 namespace {
@@ -65,66 +69,216 @@ constexpr long double kEarthRadiusMetres = 6372000.0L;
 /// 1 / 2π as the extended constant of the equation of time.
 constexpr long double kOneOverTwoPi = 0.15915494309189533577L;
 
-/// A small memory of the sun's declination by universal moment. The sun table evaluates the same trial
-/// moments for every row of a day (all rows share longitude 0), so most declinations repeat exactly.
-/// Thread-local and trivially constructed: no allocation, no locking.
-struct DeclinationCache {
-    static constexpr std::size_t kSize = 8;
-    std::array<double, kSize> moment{};
-    std::array<double, kSize> declination{};
-    std::array<bool, kSize> used{};
-    std::size_t next = 0;
-};
+/// The same factor as TProtoDate::SinDeg and CosDeg use, so that sinCosDeg gives their results.
+constexpr long double kRadiansPerDegree = std::numbers::pi_v<long double> / 180.0L;
 
-thread_local DeclinationCache tDeclinationCache;
-
-bool sameMoment(double a, double b) noexcept
+/// SinDeg(x) and CosDeg(x) from one call: the C library reduces the argument once and evaluates the same
+/// kernels as for sin and cos, so both results are bit for bit those of the two separate calls.
+void sinCosDeg(long double x, long double& sine, long double& cosine) noexcept
 {
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    ::sincosl(x * kRadiansPerDegree, &sine, &cosine);
 }
 
-/// The sun's declination at universal moment t in degrees, from the obliquity and the solar longitude.
-double solarDeclination(double t)
+/// TProtoDate::Floor read from the bits of the extended real. Floor goes through the FPU's rounding
+/// mode, and switching it back and forth costs more than a term of the solar longitude; the sun events
+/// need a few floors per evaluation. Arguments outside ±2^63, infinities and NaN take Floor itself, so the
+/// errors stay the same.
+std::int64_t floorOf(long double x)
 {
-    DeclinationCache& cache = tDeclinationCache;
-    for (std::size_t i = 0; i < DeclinationCache::kSize; ++i)
-        if (cache.used[i] && sameMoment(cache.moment[i], t))
-            return cache.declination[i];
+    static_assert(std::numeric_limits<long double>::digits == 64, "x87 80-bit extended reals expected");
+    std::uint64_t mantissa = 0; // explicit integer bit at bit 63
+    std::uint16_t signAndExponent = 0;
+    std::memcpy(&mantissa, &x, sizeof mantissa);
+    std::memcpy(&signAndExponent, reinterpret_cast<const unsigned char*>(&x) + sizeof mantissa, sizeof signAndExponent);
+    const int exponent = (signAndExponent & 0x7FFF) - 16383;
+    const bool negative = (signAndExponent & 0x8000) != 0;
+    if (exponent < 0) // |x| < 1, zero and subnormals included
+        return negative && mantissa != 0 ? -1 : 0;
+    if (exponent > 62 || (mantissa >> 63) == 0) // large, infinite, NaN or not a normal encoding
+        return TProtoDate::Floor(x);
+    const auto whole = static_cast<std::int64_t>(mantissa >> (63 - exponent));
+    const bool fraction = (mantissa << (exponent + 1)) != 0;
+    if (!negative)
+        return whole;
+    return fraction ? -whole - 1 : -whole;
+}
+
+/// TProtoDate::Modulo with floorOf: x − y·Floor(x / y).
+long double moduloOf(long double x, long double y)
+{
+    return x - y * static_cast<long double>(floorOf(x / y));
+}
+
+/// What the sun events remember between calls on this thread. The sun table evaluates the same trial
+/// moments for every row of a day (all rows share longitude 0), moves through the rows one latitude at a
+/// time, and uses two depressions; every clock of the page repeats the pattern with its own longitude.
+/// The memories hold results of pure functions of their keys, so they never change a result.
+/// Trivially constructed: no allocation, no locking.
+struct SunMemory {
+    /// The ephemeris correction depends on the year only; kept per day [day, day + 1).
+    struct DayCorrection {
+        double day = 0.0;
+        double correction = 0.0;
+        bool used = false;
+    };
+    /// The sun's declination at a universal moment with the two functions of it the depression needs.
+    struct Declination {
+        double moment = 0.0;
+        double declination = 0.0;
+        long double tangent = 0.0L; ///< TanDeg(declination)
+        long double cosine = 0.0L;  ///< CosDeg(declination)
+        bool used = false;
+    };
+    /// SinDeg of a depression.
+    struct Depression {
+        std::uint64_t bits = 0;
+        long double sine = 0.0L;
+        bool used = false;
+    };
+
+    std::array<DayCorrection, 4> corrections{};
+    std::size_t nextCorrection = 0;
+    std::array<Declination, 8> declinations{};
+    std::size_t nextDeclination = 0;
+    std::array<Depression, 2> depressions{};
+    std::size_t nextDepression = 0;
+    std::uint64_t latitudeBits = 0;  ///< the latitude whose TanDeg and CosDeg are kept
+    bool latitudeUsed = false;
+    long double latitudeTangent = 0.0L;
+    long double latitudeCosine = 0.0L;
+};
+
+thread_local SunMemory tSunMemory;
+
+std::uint64_t bitsOf(double value) noexcept
+{
+    return std::bit_cast<std::uint64_t>(value);
+}
+
+// The position of the sun from the Julian centuries c of its moment: every function of the moment below
+// starts from the same c, so it is computed once per moment.
+
+double obliquityAt(long double c)
+{
+    return static_cast<double>(TProtoDate::Angle(23, 26, 21.448) +
+                               poly(c, {0.0L, TProtoDate::Angle(0, 0, -46.815), TProtoDate::Angle(0, 0, -0.00059),
+                                        TProtoDate::Angle(0, 0, 0.001813)}));
+}
+
+double nutationAt(long double c)
+{
+    const long double a = poly(c, {124.90L, -1934.134L, 0.002063L});
+    const long double b = poly(c, {201.11L, 72001.5377L, 0.00057L});
+    return static_cast<double>(-0.004778L * TProtoDate::SinDeg(a) - 0.0003667L * TProtoDate::SinDeg(b));
+}
+
+double aberrationAt(long double c)
+{
+    return static_cast<double>(0.0000974L * TProtoDate::CosDeg(177.63L + 35999.01848L * c) - 0.005575L);
+}
+
+double solarLongitudeAt(long double c)
+{
+    long double sum = 0.0L;
+    for (const PeriodicTerm& term : kSolarLongitudeTerms)
+        sum += static_cast<long double>(term.x) * TProtoDate::SinDeg(static_cast<long double>(term.y) * c + term.z);
+    const long double lambda = 282.7771834L + 36000.76953744L * c + 0.000005729577951308232L * sum;
+    return static_cast<double>(moduloOf(lambda + aberrationAt(c) + nutationAt(c), 360.0L));
+}
+
+/// The sun's declination at universal moment t in degrees, from the obliquity and the solar longitude,
+/// with its tangent and cosine. `remember` keeps it for later calls at the same moment; the searches
+/// remember their trial moments, which recur, and not their refined ones, which do not.
+SunMemory::Declination solarDeclination(double t, bool remember)
+{
+    SunMemory& memory = tSunMemory;
+    const std::uint64_t key = bitsOf(t);
+    for (const SunMemory::Declination& entry : memory.declinations)
+        if (entry.used && bitsOf(entry.moment) == key)
+            return entry;
+
+    const long double c = TProtoDate::JulianCenturies(t);
     const auto declination = static_cast<double>(
-        TProtoDate::ArcSinDeg(TProtoDate::SinDeg(TProtoDate::Obliquity(t)) * TProtoDate::SinDeg(TProtoDate::SolarLongitude(t))));
-    cache.moment[cache.next] = t;
-    cache.declination[cache.next] = declination;
-    cache.used[cache.next] = true;
-    cache.next = (cache.next + 1) % DeclinationCache::kSize;
-    return declination;
+        TProtoDate::ArcSinDeg(TProtoDate::SinDeg(obliquityAt(c)) * TProtoDate::SinDeg(solarLongitudeAt(c))));
+    const SunMemory::Declination entry{t, declination, TProtoDate::TanDeg(declination), TProtoDate::CosDeg(declination),
+                                       true};
+    if (remember) {
+        memory.declinations[memory.nextDeclination] = entry;
+        memory.nextDeclination = (memory.nextDeclination + 1) % memory.declinations.size();
+    }
+    return entry;
+}
+
+/// SinDeg of a depression, remembered for the two a day's events use.
+long double depressionSine(double alphaDeg)
+{
+    SunMemory& memory = tSunMemory;
+    const std::uint64_t key = bitsOf(alphaDeg);
+    for (const SunMemory::Depression& entry : memory.depressions)
+        if (entry.used && entry.bits == key)
+            return entry.sine;
+    SunMemory::Depression& entry = memory.depressions[memory.nextDepression];
+    memory.nextDepression = (memory.nextDepression + 1) % memory.depressions.size();
+    entry = {key, TProtoDate::SinDeg(alphaDeg), true};
+    return entry.sine;
 }
 
 /// MomentOfDepression without the exception: false when the sun never reaches the depression
 /// (|s| > 1), so that the trials of the searches cost no exception.
-bool tryMomentOfDepression(const TLocation& location, bool morning, double approx, double alphaDeg, double& result)
+bool tryMomentOfDepression(const TLocation& location, bool morning, double approx, double alphaDeg, bool remember,
+                           double& result)
 {
+    SunMemory& memory = tSunMemory;
     const double phi = location.Latitude;
+    if (!memory.latitudeUsed || memory.latitudeBits != bitsOf(phi)) {
+        memory.latitudeTangent = TProtoDate::TanDeg(phi);
+        memory.latitudeCosine = TProtoDate::CosDeg(phi);
+        memory.latitudeBits = bitsOf(phi);
+        memory.latitudeUsed = true;
+    }
+    const long double tanPhi = memory.latitudeTangent;
+    const long double cosPhi = memory.latitudeCosine;
     const double t = TProtoDate::UniversalFromLocal(approx, location);
-    const double delta = solarDeclination(t);
-    const auto s = static_cast<double>(TProtoDate::TanDeg(phi) * TProtoDate::TanDeg(delta) +
-                                       TProtoDate::SinDeg(alphaDeg) / (TProtoDate::CosDeg(delta) * TProtoDate::CosDeg(phi)));
+    const SunMemory::Declination sun = solarDeclination(t, remember);
+    const auto s = static_cast<double>(tanPhi * sun.tangent + depressionSine(alphaDeg) / (sun.cosine * cosPhi));
     if (!(std::fabs(s) <= 1.0)) {
         if (std::isnan(s))
             throw InvalidOperationError("Invalid floating point operation");
         return false;
     }
-    const auto offset = static_cast<double>(TProtoDate::Modulo(TProtoDate::ArcSinDeg(s) / 360.0L + 0.5L, 1.0L) - 0.5L);
-    const auto day = static_cast<long double>(TProtoDate::Floor(approx));
+    const auto offset = static_cast<double>(moduloOf(TProtoDate::ArcSinDeg(s) / 360.0L + 0.5L, 1.0L) - 0.5L);
+    const auto day = static_cast<long double>(floorOf(approx));
     const long double apparent = morning ? day + 0.25L - offset : day + 0.75L + offset;
     result = TProtoDate::LocalFromApparent(static_cast<double>(apparent));
     return true;
+}
+
+/// A trial of the searches: SafeMomentOfDepression, remembering the sun at the trial moment.
+double trialMoment(const TLocation& location, bool morning, double approx, double alphaDeg) noexcept
+{
+    try {
+        double result = 0.0;
+        return tryMomentOfDepression(location, morning, approx, alphaDeg, true, result) ? result : 0.0;
+    } catch (...) {
+        return 0.0;
+    }
+}
+
+/// The refining step of the searches: MomentOfDepression at the trial's result, which no other row or
+/// event shares, so the sun there is not remembered.
+double refinedMoment(const TLocation& location, bool morning, double approx, double alphaDeg)
+{
+    double result = 0.0;
+    if (!tryMomentOfDepression(location, morning, approx, alphaDeg, false, result))
+        throw InvalidOperationError("Bogus time");
+    return result;
 }
 
 } // namespace
 
 void clearSunPositionCache() noexcept
 {
-    tDeclinationCache = DeclinationCache{};
+    tSunMemory = SunMemory{};
 }
 
 // ---- Time scales -------------------------------------------------------------------------------
@@ -161,7 +315,14 @@ double TProtoDate::DynamicalFromUniversal(double t)
 
 double TProtoDate::EphemerisCorrection(double t)
 {
-    const std::int32_t year = TStandardDate::YearFromFixed(narrowToInt32(Floor(t)));
+    // Every evaluation of the sun's position starts here; the year behind t changes rarely.
+    SunMemory& memory = tSunMemory;
+    for (const SunMemory::DayCorrection& entry : memory.corrections)
+        if (entry.used && entry.day <= t && t < entry.day + 1.0)
+            return entry.correction;
+
+    const std::int64_t floorDay = Floor(t);
+    const std::int32_t year = TStandardDate::YearFromFixed(narrowToInt32(floorDay));
     const auto y = static_cast<long double>(year);
     const auto centuriesSince1900 = [year] {
         return static_cast<long double>(DayDifference(TGregorian::FixedFromGregorian(1900, 1, 1),
@@ -188,7 +349,10 @@ double TProtoDate::EphemerisCorrection(double t)
                               HoursToDays(12.0L);
         correction = (x * x / 41048480.0L - 15.0L) / 86400.0L;
     }
-    return static_cast<double>(correction);
+    const auto result = static_cast<double>(correction);
+    memory.corrections[memory.nextCorrection] = {static_cast<double>(floorDay), result, true};
+    memory.nextCorrection = (memory.nextCorrection + 1) % memory.corrections.size();
+    return result;
 }
 
 double TProtoDate::JulianCenturies(double t)
@@ -200,33 +364,22 @@ double TProtoDate::JulianCenturies(double t)
 
 double TProtoDate::Obliquity(double t)
 {
-    const long double c = JulianCenturies(t);
-    return static_cast<double>(Angle(23, 26, 21.448) +
-                               poly(c, {0.0L, Angle(0, 0, -46.815), Angle(0, 0, -0.00059), Angle(0, 0, 0.001813)}));
+    return obliquityAt(JulianCenturies(t));
 }
 
 double TProtoDate::SolarLongitude(double t)
 {
-    const long double c = JulianCenturies(t);
-    long double sum = 0.0L;
-    for (const PeriodicTerm& term : kSolarLongitudeTerms)
-        sum += static_cast<long double>(term.x) * SinDeg(static_cast<long double>(term.y) * c + term.z);
-    const long double lambda = 282.7771834L + 36000.76953744L * c + 0.000005729577951308232L * sum;
-    return static_cast<double>(Normalize360(lambda + Aberration(t) + Nutation(t)));
+    return solarLongitudeAt(JulianCenturies(t));
 }
 
 double TProtoDate::Nutation(double t)
 {
-    const long double c = JulianCenturies(t);
-    const long double a = poly(c, {124.90L, -1934.134L, 0.002063L});
-    const long double b = poly(c, {201.11L, 72001.5377L, 0.00057L});
-    return static_cast<double>(-0.004778L * SinDeg(a) - 0.0003667L * SinDeg(b));
+    return nutationAt(JulianCenturies(t));
 }
 
 double TProtoDate::Aberration(double t)
 {
-    const long double c = JulianCenturies(t);
-    return static_cast<double>(0.0000974L * CosDeg(177.63L + 35999.01848L * c) - 0.005575L);
+    return aberrationAt(JulianCenturies(t));
 }
 
 double TProtoDate::EquationOfTime(double t)
@@ -235,11 +388,15 @@ double TProtoDate::EquationOfTime(double t)
     const long double lambda = poly(c, {280.46645L, 36000.76983L, 0.0003032L});
     const long double anomaly = poly(c, {357.52910L, 35999.05030L, -0.0001559L, -0.00000048L});
     const long double eccentricity = poly(c, {0.016708617L, -0.000042037L, -0.0000001236L});
-    const long double halfTan = TanDeg(static_cast<long double>(Obliquity(t)) / 2.0L);
+    const long double halfTan = TanDeg(static_cast<long double>(obliquityAt(c)) / 2.0L);
     const long double y = halfTan * halfTan;
+    long double sinTwoLambda = 0.0L;
+    long double cosTwoLambda = 0.0L;
+    sinCosDeg(2.0L * lambda, sinTwoLambda, cosTwoLambda);
+    const long double sinAnomaly = SinDeg(anomaly);
     const long double equation =
-        kOneOverTwoPi * (y * SinDeg(2.0L * lambda) - 2.0L * eccentricity * SinDeg(anomaly) +
-                         4.0L * eccentricity * y * SinDeg(anomaly) * CosDeg(2.0L * lambda) -
+        kOneOverTwoPi * (y * sinTwoLambda - 2.0L * eccentricity * sinAnomaly +
+                         4.0L * eccentricity * y * sinAnomaly * cosTwoLambda -
                          0.5L * y * y * SinDeg(4.0L * lambda) - 1.25L * eccentricity * eccentricity * SinDeg(2.0L * anomaly));
     return static_cast<double>(Signum(static_cast<double>(equation)) *
                                std::min(std::fabs(equation), HoursToDays(12.0L)));
@@ -250,7 +407,7 @@ double TProtoDate::EquationOfTime(double t)
 double TProtoDate::MomentOfDepression(const TLocation& location, bool morning, double approx, double alphaDeg)
 {
     double result = 0.0;
-    if (!tryMomentOfDepression(location, morning, approx, alphaDeg, result))
+    if (!tryMomentOfDepression(location, morning, approx, alphaDeg, true, result))
         throw InvalidOperationError("Bogus time");
     return result;
 }
@@ -260,7 +417,7 @@ double TProtoDate::SafeMomentOfDepression(const TLocation& location, bool mornin
 {
     try {
         double result = 0.0;
-        return tryMomentOfDepression(location, morning, approx, alphaDeg, result) ? result : 0.0;
+        return tryMomentOfDepression(location, morning, approx, alphaDeg, true, result) ? result : 0.0;
     } catch (...) {
         return 0.0;
     }
@@ -271,32 +428,32 @@ double TProtoDate::SafeMomentOfDepression(const TLocation& location, bool mornin
 double TProtoDate::Dawn(std::int32_t fixed, const TLocation& location, double depressionDeg)
 {
     const auto day = static_cast<long double>(fixed);
-    double c = SafeMomentOfDepression(location, true, static_cast<double>(day + 0.25L), depressionDeg);
+    double c = trialMoment(location, true, static_cast<double>(day + 0.25L), depressionDeg);
     if (c == 0)
-        c = SafeMomentOfDepression(location, true, static_cast<double>(day), depressionDeg);
+        c = trialMoment(location, true, static_cast<double>(day), depressionDeg);
     if (c == 0)
-        c = SafeMomentOfDepression(location, true, static_cast<double>(day + 0.45L), depressionDeg);
+        c = trialMoment(location, true, static_cast<double>(day + 0.45L), depressionDeg);
     if (c > 0)
-        return StandardFromLocal(MomentOfDepression(location, true, c, depressionDeg), location);
+        return StandardFromLocal(refinedMoment(location, true, c, depressionDeg), location);
     return 0.0;
 }
 
 double TProtoDate::Dusk(std::int32_t fixed, const TLocation& location, double depressionDeg)
 {
     const auto day = static_cast<long double>(fixed);
-    double c = SafeMomentOfDepression(location, false, static_cast<double>(day + 0.75L), depressionDeg);
+    double c = trialMoment(location, false, static_cast<double>(day + 0.75L), depressionDeg);
     if (c == 0) {
-        c = SafeMomentOfDepression(location, false, static_cast<double>(day + 0.99L), depressionDeg);
+        c = trialMoment(location, false, static_cast<double>(day + 0.99L), depressionDeg);
         if (c != 0) {
             // A late trial can land on the next day; then look again from the start of this one.
             if (std::trunc(c) > day)
-                c = SafeMomentOfDepression(location, false, static_cast<double>(day), depressionDeg);
+                c = trialMoment(location, false, static_cast<double>(day), depressionDeg);
         } else {
-            c = SafeMomentOfDepression(location, false, static_cast<double>(day + 0.5L), depressionDeg);
+            c = trialMoment(location, false, static_cast<double>(day + 0.5L), depressionDeg);
         }
     }
     if (c > 0)
-        return StandardFromLocal(MomentOfDepression(location, false, c, depressionDeg), location);
+        return StandardFromLocal(refinedMoment(location, false, c, depressionDeg), location);
     return 0.0;
 }
 
