@@ -1,8 +1,7 @@
 #include "wallpaper/TransparentGif.h"
 
 #include "astro/OrbiclockError.h"
-
-#include <gif_lib.h>
+#include "wallpaper/GifLzw.h"
 
 #include <array>
 #include <cerrno>
@@ -17,45 +16,64 @@ namespace {
 
 constexpr int kMaxColours = 256;
 
-/// The bitmap reduced to a colour map and one colour-map index per pixel.
+/// The bitmap reduced to a colour map and runs of one colour-map index.
 struct IndexedImage {
     std::array<std::uint32_t, kMaxColours> colours{}; ///< 0xRRGGBB, first occurrence first
     int colourCount = 0;
-    std::vector<GifPixelType> indices; ///< width × height, row by row
+    std::vector<GifRun> runs; ///< the pixels row by row; a run may go on into the next row
 };
+
+/// The end of the span of pixels from `begin` whose colour (fourth byte ignored) is `rgb`.
+const Pixel32* spanEnd(const Pixel32* begin, const Pixel32* end, std::uint32_t rgb) noexcept
+{
+    const Pixel32* p = begin;
+    // Four pixels at a time while they all match: painted rows are long spans of one colour.
+    while (end - p >= 4 && rgbOf(p[0]) == rgb && rgbOf(p[1]) == rgb && rgbOf(p[2]) == rgb && rgbOf(p[3]) == rgb)
+        p += 4;
+    while (p != end && rgbOf(*p) == rgb)
+        ++p;
+    return p;
+}
 
 IndexedImage indexColours(const Bitmap32& bitmap)
 {
     IndexedImage image;
-    const auto width = static_cast<std::size_t>(bitmap.width());
-    image.indices.resize(width * static_cast<std::size_t>(bitmap.height()));
-    // Painted images consist of long runs of one colour, so remembering the last colour skips the
-    // palette search for almost every pixel.
-    std::uint32_t lastColour = 0;
-    GifPixelType lastIndex = 0;
-    bool haveLast = false;
-    GifPixelType* out = image.indices.data();
+    // The run being collected; painted images are long spans of one colour, so looking a colour up in
+    // the map happens once per span, not once per pixel.
+    std::uint32_t runColour = 0;
+    std::size_t runIndex = 0;
+    std::size_t runLength = 0;
+    const std::size_t width = static_cast<std::size_t>(bitmap.width());
     for (std::int32_t y = 0; y < bitmap.height(); ++y) {
-        const Pixel32* row = bitmap.row(y);
-        for (std::size_t x = 0; x < width; ++x) {
-            const std::uint32_t colour = rgbOf(row[x]);
-            if (!haveLast || colour != lastColour) {
-                int found = 0;
-                while (found < image.colourCount && image.colours[found] != colour)
-                    ++found;
-                if (found == image.colourCount) {
-                    if (image.colourCount == kMaxColours)
-                        throw OrbiclockError("The image has more than 256 colours and cannot be saved as GIF");
-                    image.colours[found] = colour;
-                    ++image.colourCount;
-                }
-                lastColour = colour;
-                lastIndex = static_cast<GifPixelType>(found);
-                haveLast = true;
+        const Pixel32* p = bitmap.row(y);
+        const Pixel32* const rowEnd = p + width;
+        while (p != rowEnd) {
+            const std::uint32_t colour = rgbOf(*p);
+            const Pixel32* const next = spanEnd(p + 1, rowEnd, colour);
+            const auto length = static_cast<std::size_t>(next - p);
+            p = next;
+            if (runLength != 0 && colour == runColour) {
+                runLength += length;
+                continue;
             }
-            *out++ = lastIndex;
+            if (runLength != 0)
+                image.runs.push_back({static_cast<std::uint8_t>(runIndex), runLength});
+            std::size_t found = 0;
+            while (found < static_cast<std::size_t>(image.colourCount) && image.colours[found] != colour)
+                ++found;
+            if (found == static_cast<std::size_t>(image.colourCount)) {
+                if (image.colourCount == kMaxColours)
+                    throw OrbiclockError("The image has more than 256 colours and cannot be saved as GIF");
+                image.colours[found] = colour;
+                ++image.colourCount;
+            }
+            runColour = colour;
+            runIndex = found;
+            runLength = length;
         }
     }
+    if (runLength != 0)
+        image.runs.push_back({static_cast<std::uint8_t>(runIndex), runLength});
     return image;
 }
 
@@ -68,30 +86,11 @@ int bitsFor(int colourCount) noexcept
     return bits;
 }
 
-[[noreturn]] void throwGifError(const char* what, int error)
+void putWord(std::vector<std::uint8_t>& out, std::int32_t value)
 {
-    const char* reason = GifErrorString(error);
-    throw OrbiclockError(std::string("GIF encoding failed (") + what + "): " + (reason ? reason : "unknown error"));
+    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
 }
-
-int appendToBuffer(GifFileType* gif, const GifByteType* data, int length)
-{
-    auto* buffer = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
-    buffer->insert(buffer->end(), data, data + length);
-    return length;
-}
-
-struct GifCloser {
-    void operator()(GifFileType* gif) const noexcept
-    {
-        int ignored = 0;
-        EGifCloseFile(gif, &ignored);
-    }
-};
-
-struct ColourMapFree {
-    void operator()(ColorMapObject* map) const noexcept { GifFreeMapObject(map); }
-};
 
 struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
@@ -130,52 +129,47 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
     if (bitmap.width() <= 0 || bitmap.height() <= 0 || bitmap.width() > 0xFFFF || bitmap.height() > 0xFFFF)
         throw RangeError("A GIF image cannot be " + std::to_string(bitmap.width()) + " x " +
                          std::to_string(bitmap.height()) + " pixels");
-    IndexedImage image = indexColours(bitmap);
-
+    const IndexedImage image = indexColours(bitmap);
     const int bits = bitsFor(image.colourCount);
-    std::unique_ptr<ColorMapObject, ColourMapFree> colourMap(GifMakeMapObject(1 << bits, nullptr));
-    if (!colourMap)
-        throw OrbiclockError("GIF encoding failed: out of memory");
+    const int mapSize = 1 << bits;
     int transparentIndex = -1;
-    for (int i = 0; i < (1 << bits); ++i) {
-        // Entries beyond the colours used only pad the map to its power-of-two size.
-        const std::uint32_t colour = i < image.colourCount ? image.colours[i] : 0u;
-        colourMap->Colors[i] = GifColorType{static_cast<GifByteType>(colour >> 16),
-                                            static_cast<GifByteType>(colour >> 8), static_cast<GifByteType>(colour)};
-        if (i < image.colourCount && colour == kTransparentRgb && transparentIndex < 0)
+    for (int i = 0; i < image.colourCount && transparentIndex < 0; ++i)
+        if (image.colours[static_cast<std::size_t>(i)] == kTransparentRgb)
             transparentIndex = i;
-    }
 
+    // The layout giflib gives a GIF89a file of one image with a global colour map: header, logical
+    // screen (colour resolution and map size both `bits`, background 0, no aspect ratio), the map
+    // padded with black to its power-of-two size, the graphic control extension when a colour is
+    // transparent, the image descriptor (no local map, not interlaced), the data, the trailer.
     std::vector<std::uint8_t> bytes;
-    int error = 0;
-    std::unique_ptr<GifFileType, GifCloser> gif(EGifOpen(&bytes, appendToBuffer, &error));
-    if (!gif)
-        throwGifError("open", error);
-    EGifSetGifVersion(gif.get(), true);
-    if (EGifPutScreenDesc(gif.get(), bitmap.width(), bitmap.height(), bits, 0, colourMap.get()) == GIF_ERROR)
-        throwGifError("screen descriptor", gif->Error);
+    bytes.reserve(1024 + image.runs.size() * 4);
+    for (const char c : {'G', 'I', 'F', '8', '9', 'a'})
+        bytes.push_back(static_cast<std::uint8_t>(c));
+    putWord(bytes, bitmap.width());
+    putWord(bytes, bitmap.height());
+    bytes.push_back(static_cast<std::uint8_t>(0x80 | ((bits - 1) << 4) | (bits - 1)));
+    bytes.push_back(0); // background colour index
+    bytes.push_back(0); // pixel aspect ratio
+    for (int i = 0; i < mapSize; ++i) {
+        const std::uint32_t colour = i < image.colourCount ? image.colours[static_cast<std::size_t>(i)] : 0u;
+        bytes.push_back(static_cast<std::uint8_t>(colour >> 16));
+        bytes.push_back(static_cast<std::uint8_t>(colour >> 8));
+        bytes.push_back(static_cast<std::uint8_t>(colour));
+    }
     if (transparentIndex >= 0) {
-        GraphicsControlBlock control{};
-        control.DisposalMode = DISPOSAL_UNSPECIFIED;
-        control.UserInputFlag = false;
-        control.DelayTime = 0;
-        control.TransparentColor = transparentIndex;
-        GifByteType extension[4];
-        const auto length = EGifGCBToExtension(&control, extension);
-        if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) == GIF_ERROR)
-            throwGifError("graphic control extension", gif->Error);
+        // Extension introducer, graphic control label, 4 data bytes (transparency flag, no disposal,
+        // no delay, the index), block terminator.
+        for (const int b : {0x21, 0xF9, 4, 0x01, 0, 0, transparentIndex, 0})
+            bytes.push_back(static_cast<std::uint8_t>(b));
     }
-    if (EGifPutImageDesc(gif.get(), 0, 0, bitmap.width(), bitmap.height(), false, nullptr) == GIF_ERROR)
-        throwGifError("image descriptor", gif->Error);
-    const auto width = static_cast<std::size_t>(bitmap.width());
-    for (std::int32_t y = 0; y < bitmap.height(); ++y) {
-        GifPixelType* line = image.indices.data() + static_cast<std::size_t>(y) * width;
-        if (EGifPutLine(gif.get(), line, bitmap.width()) == GIF_ERROR)
-            throwGifError("image data", gif->Error);
-    }
-    GifFileType* open = gif.release();
-    if (EGifCloseFile(open, &error) == GIF_ERROR)
-        throwGifError("close", error);
+    bytes.push_back(0x2C); // image separator
+    putWord(bytes, 0);
+    putWord(bytes, 0);
+    putWord(bytes, bitmap.width());
+    putWord(bytes, bitmap.height());
+    bytes.push_back(0);
+    appendGifImageData(bytes, image.runs, bits);
+    bytes.push_back(0x3B); // trailer
     return bytes;
 }
 
