@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -69,6 +70,19 @@ void HelpWindow::showPage(const std::filesystem::path& page, const std::filesyst
     if (wasMissing) // the browser still holds the last page's address and would not load it again
         m_browser->reload();
     updateButtons();
+}
+
+void HelpWindow::showEvent(QShowEvent* event)
+{
+    // The first time, in the middle of the screen; afterwards where the user left it.
+    if (!m_placed) {
+        m_placed = true;
+        if (const QScreen* s = screen()) {
+            const QRect area = s->availableGeometry();
+            move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        }
+    }
+    QWidget::showEvent(event);
 }
 
 void HelpWindow::showMissingHelp(const std::filesystem::path& bundle)

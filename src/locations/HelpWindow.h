@@ -27,6 +27,9 @@ public:
     std::filesystem::path currentPage() const;
     QTextBrowser* browser() const noexcept { return m_browser; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void updateButtons();
 
@@ -37,6 +40,7 @@ private:
     QPushButton* m_btnClose = nullptr;
     std::filesystem::path m_contents;
     bool m_missing = false; ///< the missing-help text is on display
+    bool m_placed = false;
 };
 
 } // namespace orbiclock
