@@ -9,16 +9,26 @@ namespace orbiclock {
 
 Bitmap32::Bitmap32(std::int32_t width, std::int32_t height)
 {
-    setSize(width, height);
+    allocate(width, height, 0u);
+}
+
+Bitmap32::Bitmap32(std::int32_t width, std::int32_t height, Pixel32 value)
+{
+    allocate(width, height, value);
 }
 
 void Bitmap32::setSize(std::int32_t width, std::int32_t height)
+{
+    allocate(width, height, 0u);
+}
+
+void Bitmap32::allocate(std::int32_t width, std::int32_t height, Pixel32 value)
 {
     if (width < 0 || height < 0)
         throw RangeError("Invalid bitmap size " + std::to_string(width) + " x " + std::to_string(height));
     // Two 31-bit factors cannot overflow 64 bits; the vector reports a size it cannot hold.
     const auto count = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    std::vector<Pixel32> pixels(static_cast<std::size_t>(count), 0u);
+    std::vector<Pixel32> pixels(static_cast<std::size_t>(count), value);
     m_pixels.swap(pixels);
     m_width = width;
     m_height = height;

@@ -37,6 +37,9 @@ public:
     /// pixel count does not fit in memory arithmetic.
     Bitmap32(std::int32_t width, std::int32_t height);
 
+    /// A bitmap of the given size with every pixel `value`, written in one pass. Same errors.
+    Bitmap32(std::int32_t width, std::int32_t height, Pixel32 value);
+
     /// Changes the size; the pixels become 0. Same errors as the constructor.
     void setSize(std::int32_t width, std::int32_t height);
 
@@ -55,6 +58,8 @@ public:
     void fill(Pixel32 value) noexcept;
 
 private:
+    void allocate(std::int32_t width, std::int32_t height, Pixel32 value);
+
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
     std::vector<Pixel32> m_pixels;

@@ -233,9 +233,13 @@ void BuildDaylightOverlays(const std::filesystem::path& appDir, std::int32_t bac
     const SunTableContents table = ReadSunTable(appDir / "riseset.txt");
     const std::filesystem::path imageFolder = appDir / "opt";
 
-    Bitmap32 bitmap(overlay.width, overlay.height);
+    // One bitmap for both images, made green as it is allocated and green again for the second.
+    Bitmap32 bitmap(overlay.width, overlay.height, daylight_colour::kBackground);
+    bool fresh = true;
     for (const DaylightVariant variant : {DaylightVariant::Dots, DaylightVariant::Solid}) {
-        bitmap.fill(daylight_colour::kBackground);
+        if (!fresh)
+            bitmap.fill(daylight_colour::kBackground);
+        fresh = false;
         PaintDaylightCurve(bitmap, variant, table, mapScale);
         SaveTransparentGif(bitmap, imageFolder / daylightOverlayFileName(backgroundWidth, variant));
     }

@@ -36,6 +36,19 @@ TEST(Bitmap32, RowsAreWidthPixelsApartAndFillReachesEveryPixel)
             EXPECT_EQ(bitmap.pixel(x, y), x == 1 && y == 2 ? makePixel(1, 2, 3) : makePixel(0, 255, 0)) << x << ", " << y;
 }
 
+TEST(Bitmap32, AFillValueGivenAtConstructionReachesEveryPixel)
+{
+    const Pixel32 green = makePixel(0, 255, 0, 7);
+    const Bitmap32 bitmap(5, 3, green);
+    EXPECT_EQ(bitmap.width(), 5);
+    EXPECT_EQ(bitmap.height(), 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(bitmap.pixel(x, y), green) << x << ", " << y;
+    EXPECT_THROW(Bitmap32(3, -1, green), RangeError);
+    EXPECT_EQ(Bitmap32(0, 4, green).width(), 0);
+}
+
 TEST(Bitmap32, RowAndPixelAccessOutsideTheBitmapRaises)
 {
     Bitmap32 bitmap(5, 2);
