@@ -416,5 +416,26 @@ TEST_F(SunTableFileTest, AFolderInTheWayRaisesCannotCreateAndLeavesNoTemporaryFi
     EXPECT_EQ(readBytes(path("riseset.txt") / "keep"), "kept");
 }
 
+TEST_F(SunTableFileTest, TwoDaysAreByteForByteTheReferenceTables)
+{
+    // Reference tables written before the sun computations were made faster; every change that is
+    // meant to keep the results must keep these files.
+    struct Day {
+        int year, month, day;
+        const char* fixture;
+    };
+    for (const Day d : {Day{2000, 1, 1, "SunTable_2000-01-01.txt"}, Day{2024, 6, 21, "SunTable_2024-06-21.txt"}}) {
+        const std::string reference = readBytes(fs::path(ORBICLOCK_TEST_DATA) / d.fixture);
+        ASSERT_EQ(reference.size(), 1049u * 50u) << d.fixture;
+        const std::string written = tableFor(d.year, d.month, d.day);
+        std::size_t at = 0;
+        while (at < written.size() && at < reference.size() && written[at] == reference[at])
+            ++at;
+        EXPECT_TRUE(at == written.size() && written.size() == reference.size())
+            << d.fixture << ": first difference in line " << at / 50 + 1 << ": written \""
+            << written.substr(at / 50 * 50, 48) << "\", reference \"" << reference.substr(at / 50 * 50, 48) << "\"";
+    }
+}
+
 } // namespace
 } // namespace orbiclock
