@@ -227,6 +227,7 @@ void TdlgMain::rebuildPipeline()
     env.clock = m_services.clock;
     env.screenSize = m_services.screenSize;
     env.overlay = m_overlay;
+    env.visibleCount = [this] { return m_spinner.value(); };
     UpdateHost& host = *this;
     m_pipeline = std::make_unique<UpdatePipeline>(std::move(env), host, *m_steps);
 }

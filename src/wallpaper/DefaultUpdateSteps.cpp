@@ -15,7 +15,13 @@ void DefaultUpdateSteps::writeSunTable(const std::filesystem::path& file, const 
 void DefaultUpdateSteps::buildPageContents(PageContext& page)
 {
     // The pipeline hands over no screen size or visible count yet; take them from its other values.
-    BuildPageContents(page, pageScreenFromContext(page));
+    // The pipeline passes the screen and the count it knows; what it does not know is derived.
+    PageScreen screen = pageScreenFromContext(page);
+    if (page.screen.width > 0 && page.screen.height > 0)
+        screen.screen = page.screen;
+    if (page.visibleCount >= 0)
+        screen.visibleCount = page.visibleCount;
+    BuildPageContents(page, screen);
 }
 
 void DefaultUpdateSteps::buildDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& background,

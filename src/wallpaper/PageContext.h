@@ -24,6 +24,8 @@ struct PageContext {
     TLocation& gmtLocation;           ///< the "GMT" location the sun table step created; reused per clock
     LocationCursor& locations;        ///< the visible rows, walked from the first
     const Clock& clock;
+    ScreenSize screen{};              ///< the primary screen, read again for the page; 0 × 0 when unknown
+    std::int32_t visibleCount = -1;   ///< places shown besides the current one; -1 when unknown
 };
 
 } // namespace orbiclock

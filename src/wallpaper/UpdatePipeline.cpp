@@ -145,6 +145,9 @@ void UpdatePipeline::runCurrentPlaceStep(LocationCursor& locations, std::string&
     PageContext page{pageText,        m_background,       m_appDirUrl,  m_env.overlay, gmtRec,
                      m_currentRec,    m_currentOffsetHours, m_currentPlaceOnMap, gmtLocation, locations,
                      *m_env.clock};
+    page.screen = m_env.screenSize();
+    if (m_env.visibleCount)
+        page.visibleCount = m_env.visibleCount();
     m_steps.buildPageContents(page);
 }
 

@@ -73,6 +73,8 @@ struct UpdateEnvironment {
     const Clock* clock = nullptr;
     std::function<ScreenSize()> screenSize;       ///< read at the start of every run
     OverlaySize overlay;                          ///< fixed at start-up
+    /// The visible count (the main window's spinner), for the page's stacking order; may be empty.
+    std::function<std::int32_t()> visibleCount;
     /// Folder of the developer settings file; it is written only when this folder exists. The
     /// program's own folder on the original platform has no counterpart here, so it is normally unset.
     std::optional<std::filesystem::path> developerSettingsDir;

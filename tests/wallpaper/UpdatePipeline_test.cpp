@@ -84,6 +84,8 @@ public:
         seenOnMap = page.currentPlaceOnMap;
         seenOffsetHours = page.currentOffsetHours;
         seenAppDirUrl = page.appDirUrl;
+        seenScreen = page.screen;
+        seenVisibleCount = page.visibleCount;
         page.pageText += "<!-- built -->\r\n";
         if (m_failAt == FailAt::Page)
             throw OrbiclockError("page failed");
@@ -104,6 +106,8 @@ public:
     bool seenOnMap = false;
     double seenOffsetHours = -99;
     std::string seenAppDirUrl;
+    ScreenSize seenScreen;
+    std::int32_t seenVisibleCount = -99;
 
 private:
     Journal& m_j;
@@ -242,6 +246,15 @@ TEST_F(UpdatePipelineTest, FillsTheOffsetPlaceholderOnceAndSavesThePageWithCrLf)
     EXPECT_EQ(steps.seenCurrentRec.GMTMinutes, 30);
     EXPECT_EQ(pipeline.appDir().back(), '/');
     EXPECT_EQ(steps.seenAppDirUrl, "file://" + pipeline.appDir());
+    EXPECT_EQ(steps.seenScreen, (ScreenSize{1920, 1080}));
+    EXPECT_EQ(steps.seenVisibleCount, -1) << "no count given: the page works it out";
+
+    UpdateEnvironment env = environment({1601, 1200});
+    env.visibleCount = [] { return 20; };
+    UpdatePipeline counted(env, m_host, steps);
+    counted.run(rows);
+    EXPECT_EQ(steps.seenScreen, (ScreenSize{1601, 1200}));
+    EXPECT_EQ(steps.seenVisibleCount, 20);
 }
 
 TEST_F(UpdatePipelineTest, CurrentPlaceValues)

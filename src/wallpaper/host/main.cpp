@@ -66,7 +66,15 @@ void redirectOutput(const std::filesystem::path& file)
 
 int main(int argc, char** argv)
 {
+    // The browser engine refuses to run its sandbox for root and would show nothing at all; a root
+    // session still gets its desktop, without the sandbox, and the log says so.
+    const bool runningAsRoot = ::geteuid() == 0;
+    if (runningAsRoot)
+        ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+
     const DesktopSession session = DesktopSession::fromEnvironment();
+    if (runningAsRoot)
+        hostLog(QStringLiteral("running as root: the browser engine's sandbox is off"));
     if (const int result = ensurePrivateRuntimeDir(session.runtimeDir); result != 0) {
         hostLog(QStringLiteral("cannot use the runtime folder %1: %2")
                     .arg(QFile::decodeName(session.runtimeDir.c_str()), QString::fromStdString(errnoText(result))));
