@@ -4,12 +4,17 @@
 #include "wallpaper/GifLzw.h"
 
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <system_error>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace orbiclock {
 namespace {
@@ -27,9 +32,18 @@ struct IndexedImage {
 const Pixel32* spanEnd(const Pixel32* begin, const Pixel32* end, std::uint32_t rgb) noexcept
 {
     const Pixel32* p = begin;
-    // Four pixels at a time while they all match: painted rows are long spans of one colour.
-    while (end - p >= 4 && rgbOf(p[0]) == rgb && rgbOf(p[1]) == rgb && rgbOf(p[2]) == rgb && rgbOf(p[3]) == rgb)
+#if defined(__SSE2__)
+    // Four pixels per comparison: painted rows are long spans of one colour.
+    const __m128i colourBits = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i wanted = _mm_set1_epi32(static_cast<int>(rgb));
+    while (end - p >= 4) {
+        const __m128i pixels = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), colourBits);
+        const auto same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi32(pixels, wanted)));
+        if (same != 0xFFFFu)
+            return p + std::countr_one(same) / 4;
         p += 4;
+    }
+#endif
     while (p != end && rgbOf(*p) == rgb)
         ++p;
     return p;
