@@ -1,7 +1,9 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace orbiclock {
@@ -28,10 +30,17 @@ constexpr std::uint8_t greenOf(Pixel32 pixel) noexcept { return static_cast<std:
 constexpr std::uint8_t blueOf(Pixel32 pixel) noexcept { return static_cast<std::uint8_t>(pixel); }
 
 /// A width × height bitmap of 32-bit pixels, rows top to bottom, each row `width` pixels left to right.
-/// Painting goes through row(): one bounds check per row, then plain stores.
+/// Painting goes through row(): one bounds check per row, then plain stores. Bitmaps of 2 MiB and more
+/// ask the system for huge pages: a fresh process otherwise spends more time in the kernel handing out
+/// the bitmap's 4 KiB pages one by one than in painting them.
 class Bitmap32 {
 public:
     Bitmap32() = default;
+    Bitmap32(const Bitmap32& other);
+    Bitmap32& operator=(const Bitmap32& other);
+    Bitmap32(Bitmap32&&) noexcept = default;
+    Bitmap32& operator=(Bitmap32&&) noexcept = default;
+    ~Bitmap32() = default;
 
     /// A bitmap of the given size, every pixel 0. Raises RangeError for a negative size or one whose
     /// pixel count does not fit in memory arithmetic.
@@ -60,9 +69,14 @@ public:
 private:
     void allocate(std::int32_t width, std::int32_t height, Pixel32 value);
 
+    struct FreePixels {
+        void operator()(Pixel32* pixels) const noexcept;
+    };
+
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
-    std::vector<Pixel32> m_pixels;
+    std::size_t m_count = 0;
+    std::unique_ptr<Pixel32[], FreePixels> m_pixels;
 };
 
 } // namespace orbiclock

@@ -21,11 +21,19 @@ namespace {
 
 constexpr int kMaxColours = 256;
 
-/// The bitmap reduced to a colour map and runs of one colour-map index.
-struct IndexedImage {
-    std::array<std::uint32_t, kMaxColours> colours{}; ///< 0xRRGGBB, first occurrence first
-    int colourCount = 0;
-    std::vector<GifRun> runs; ///< the pixels row by row; a run may go on into the next row
+/// The colours of a bitmap (0xRRGGBB) in the order they first occur row by row.
+struct ColourMap {
+    std::array<std::uint32_t, kMaxColours> colours{};
+    int count = 0;
+
+    /// The index of `colour`, or `count` when it is not in the map.
+    int find(std::uint32_t colour) const noexcept
+    {
+        int i = 0;
+        while (i < count && colours[static_cast<std::size_t>(i)] != colour)
+            ++i;
+        return i;
+    }
 };
 
 /// The end of the span of pixels from `begin` whose colour (fourth byte ignored) is `rgb`.
@@ -49,46 +57,41 @@ const Pixel32* spanEnd(const Pixel32* begin, const Pixel32* end, std::uint32_t r
     return p;
 }
 
-IndexedImage indexColours(const Bitmap32& bitmap)
+/// Calls visit(colour, length) for every span of one colour (fourth byte ignored), row by row, left to
+/// right. Painted images are long spans of one colour, so the callers work per span, not per pixel.
+template <typename Visit>
+void forEachSpan(const Bitmap32& bitmap, Visit visit)
 {
-    IndexedImage image;
-    // The run being collected; painted images are long spans of one colour, so looking a colour up in
-    // the map happens once per span, not once per pixel.
-    std::uint32_t runColour = 0;
-    std::size_t runIndex = 0;
-    std::size_t runLength = 0;
-    const std::size_t width = static_cast<std::size_t>(bitmap.width());
+    const auto width = static_cast<std::size_t>(bitmap.width());
     for (std::int32_t y = 0; y < bitmap.height(); ++y) {
         const Pixel32* p = bitmap.row(y);
         const Pixel32* const rowEnd = p + width;
         while (p != rowEnd) {
             const std::uint32_t colour = rgbOf(*p);
             const Pixel32* const next = spanEnd(p + 1, rowEnd, colour);
-            const auto length = static_cast<std::size_t>(next - p);
+            visit(colour, static_cast<std::size_t>(next - p));
             p = next;
-            if (runLength != 0 && colour == runColour) {
-                runLength += length;
-                continue;
-            }
-            if (runLength != 0)
-                image.runs.push_back({static_cast<std::uint8_t>(runIndex), runLength});
-            std::size_t found = 0;
-            while (found < static_cast<std::size_t>(image.colourCount) && image.colours[found] != colour)
-                ++found;
-            if (found == static_cast<std::size_t>(image.colourCount)) {
-                if (image.colourCount == kMaxColours)
-                    throw OrbiclockError("The image has more than 256 colours and cannot be saved as GIF");
-                image.colours[found] = colour;
-                ++image.colourCount;
-            }
-            runColour = colour;
-            runIndex = found;
-            runLength = length;
         }
     }
-    if (runLength != 0)
-        image.runs.push_back({static_cast<std::uint8_t>(runIndex), runLength});
-    return image;
+}
+
+ColourMap coloursOf(const Bitmap32& bitmap)
+{
+    ColourMap map;
+    bool any = false;
+    std::uint32_t last = 0;
+    forEachSpan(bitmap, [&](std::uint32_t colour, std::size_t) {
+        if (any && colour == last)
+            return;
+        any = true;
+        last = colour;
+        if (map.find(colour) == map.count) {
+            if (map.count == kMaxColours)
+                throw OrbiclockError("The image has more than 256 colours and cannot be saved as GIF");
+            map.colours[static_cast<std::size_t>(map.count++)] = colour;
+        }
+    });
+    return map;
 }
 
 /// Bits per colour-map index: the map size must be a power of two, at least 2.
@@ -143,11 +146,12 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
     if (bitmap.width() <= 0 || bitmap.height() <= 0 || bitmap.width() > 0xFFFF || bitmap.height() > 0xFFFF)
         throw RangeError("A GIF image cannot be " + std::to_string(bitmap.width()) + " x " +
                          std::to_string(bitmap.height()) + " pixels");
-    const IndexedImage image = indexColours(bitmap);
-    const int bits = bitsFor(image.colourCount);
+    // Two walks over the spans: the colour map first (its size sets the code size), then the codes.
+    const ColourMap image = coloursOf(bitmap);
+    const int bits = bitsFor(image.count);
     const int mapSize = 1 << bits;
     int transparentIndex = -1;
-    for (int i = 0; i < image.colourCount && transparentIndex < 0; ++i)
+    for (int i = 0; i < image.count && transparentIndex < 0; ++i)
         if (image.colours[static_cast<std::size_t>(i)] == kTransparentRgb)
             transparentIndex = i;
 
@@ -156,7 +160,7 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
     // padded with black to its power-of-two size, the graphic control extension when a colour is
     // transparent, the image descriptor (no local map, not interlaced), the data, the trailer.
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(1024 + image.runs.size() * 4);
+    bytes.reserve(std::size_t{64} * 1024);
     for (const char c : {'G', 'I', 'F', '8', '9', 'a'})
         bytes.push_back(static_cast<std::uint8_t>(c));
     putWord(bytes, bitmap.width());
@@ -165,7 +169,7 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
     bytes.push_back(0); // background colour index
     bytes.push_back(0); // pixel aspect ratio
     for (int i = 0; i < mapSize; ++i) {
-        const std::uint32_t colour = i < image.colourCount ? image.colours[static_cast<std::size_t>(i)] : 0u;
+        const std::uint32_t colour = i < image.count ? image.colours[static_cast<std::size_t>(i)] : 0u;
         bytes.push_back(static_cast<std::uint8_t>(colour >> 16));
         bytes.push_back(static_cast<std::uint8_t>(colour >> 8));
         bytes.push_back(static_cast<std::uint8_t>(colour));
@@ -182,7 +186,17 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
     putWord(bytes, bitmap.width());
     putWord(bytes, bitmap.height());
     bytes.push_back(0);
-    appendGifImageData(bytes, image.runs, bits);
+    GifLzwEncoder encoder(bytes, bits);
+    std::uint32_t lastColour = image.colours[0];
+    std::uint8_t lastIndex = 0;
+    forEachSpan(bitmap, [&](std::uint32_t colour, std::size_t length) {
+        if (colour != lastColour) {
+            lastColour = colour;
+            lastIndex = static_cast<std::uint8_t>(image.find(colour));
+        }
+        encoder.add(lastIndex, length);
+    });
+    encoder.finish();
     bytes.push_back(0x3B); // trailer
     return bytes;
 }

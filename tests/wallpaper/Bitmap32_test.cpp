@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 namespace orbiclock {
 namespace {
@@ -47,6 +48,27 @@ TEST(Bitmap32, AFillValueGivenAtConstructionReachesEveryPixel)
             EXPECT_EQ(bitmap.pixel(x, y), green) << x << ", " << y;
     EXPECT_THROW(Bitmap32(3, -1, green), RangeError);
     EXPECT_EQ(Bitmap32(0, 4, green).width(), 0);
+}
+
+TEST(Bitmap32, CopiesHaveTheirOwnPixelsAtEverySize)
+{
+    // 1390 × 1200 is an overlay's size: its storage takes the huge-page path, 3 × 2 the small one.
+    for (const auto& [width, height] : {std::pair{3, 2}, std::pair{1390, 1200}}) {
+        Bitmap32 original(width, height, makePixel(1, 2, 3));
+        original.row(height - 1)[width - 1] = makePixel(4, 5, 6);
+        Bitmap32 copy(original);
+        Bitmap32 assigned;
+        assigned = original;
+        original.fill(makePixel(7, 8, 9));
+        for (const Bitmap32* b : {&copy, &assigned}) {
+            EXPECT_EQ(b->width(), width);
+            EXPECT_EQ(b->pixel(0, 0), makePixel(1, 2, 3)) << width;
+            EXPECT_EQ(b->pixel(width - 1, height - 1), makePixel(4, 5, 6)) << width;
+        }
+        const Bitmap32 moved(std::move(copy));
+        EXPECT_EQ(moved.pixel(width - 1, height - 1), makePixel(4, 5, 6)) << width;
+        EXPECT_EQ(original.pixel(width - 1, height - 1), makePixel(7, 8, 9)) << width;
+    }
 }
 
 TEST(Bitmap32, RowAndPixelAccessOutsideTheBitmapRaises)

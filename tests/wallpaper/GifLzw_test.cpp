@@ -47,20 +47,28 @@ std::vector<std::uint8_t> giflibImageData(const std::vector<std::uint8_t>& indic
     return {file.begin() + static_cast<std::ptrdiff_t>(header), file.end() - 1};
 }
 
-/// The pixels as runs, with a run of length 0 between every two to show that it changes nothing.
-std::vector<GifRun> runsOf(const std::vector<std::uint8_t>& indices)
+/// Our data for the pixels, given as runs; a run of length 0 between every two shows that it changes
+/// nothing, and every run is split in two to show that where a run is cut does not matter either.
+std::vector<std::uint8_t> ourImageData(const std::vector<std::uint8_t>& indices, int colourBits)
 {
-    std::vector<GifRun> runs;
-    for (const std::uint8_t index : indices) {
-        if (!runs.empty() && runs.back().index == index) {
-            ++runs.back().length;
-        } else {
-            if (!runs.empty())
-                runs.push_back({static_cast<std::uint8_t>(index ^ 1u), 0});
-            runs.push_back({index, 1});
-        }
+    std::vector<std::uint8_t> out = {0xAB}; // data is appended after what is already there
+    GifLzwEncoder encoder(out, colourBits);
+    std::size_t i = 0;
+    while (i < indices.size()) {
+        std::size_t end = i + 1;
+        while (end < indices.size() && indices[end] == indices[i])
+            ++end;
+        const std::size_t length = end - i;
+        encoder.add(indices[i], length / 3);
+        encoder.add(indices[i], length - length / 3);
+        encoder.add(static_cast<std::uint8_t>(indices[i] ^ 1u), 0);
+        i = end;
     }
-    return runs;
+    encoder.finish();
+    if (out.front() != 0xAB)
+        throw std::runtime_error("the bytes before the data were changed");
+    out.erase(out.begin());
+    return out;
 }
 
 struct Case {
@@ -119,10 +127,7 @@ TEST(GifLzw, WritesTheBytesGiflibWrites)
             for (int x = 0; x < c.width; ++x)
                 indices.push_back(c.pixel(x, y, static_cast<std::uint32_t>(random())));
 
-        std::vector<std::uint8_t> ours = {0xAB}; // data is appended after what is already there
-        appendGifImageData(ours, runsOf(indices), c.colourBits);
-        ASSERT_EQ(ours.front(), 0xAB) << c.name;
-        ours.erase(ours.begin());
+        const std::vector<std::uint8_t> ours = ourImageData(indices, c.colourBits);
         const std::vector<std::uint8_t> reference = giflibImageData(indices, c.width, c.colourBits);
         ASSERT_EQ(ours.size(), reference.size()) << c.name;
         std::size_t firstDifference = 0;
@@ -135,13 +140,26 @@ TEST(GifLzw, WritesTheBytesGiflibWrites)
 TEST(GifLzw, RefusesWhatNoColourMapCanHold)
 {
     std::vector<std::uint8_t> out;
-    using Runs = std::vector<GifRun>;
-    EXPECT_THROW(appendGifImageData(out, Runs{{0, 3}, {1, 2}, {2, 1}}, 1), RangeError) << "index 2 in a map of 2";
-    EXPECT_THROW(appendGifImageData(out, Runs{{4, 1}}, 2), RangeError) << "a first index of 4 in a map of 4";
-    EXPECT_THROW(appendGifImageData(out, Runs{}, 2), RangeError) << "no runs";
-    EXPECT_THROW(appendGifImageData(out, Runs{{1, 0}, {2, 0}}, 2), RangeError) << "only empty runs";
-    EXPECT_THROW(appendGifImageData(out, Runs{{0, 1}}, 0), RangeError) << "a map of 1";
-    EXPECT_THROW(appendGifImageData(out, Runs{{0, 1}}, 9), RangeError) << "a map of 512";
+    {
+        GifLzwEncoder encoder(out, 1);
+        encoder.add(1, 3);
+        EXPECT_THROW(encoder.add(2, 1), RangeError) << "index 2 in a map of 2";
+    }
+    {
+        GifLzwEncoder encoder(out, 2);
+        EXPECT_THROW(encoder.add(4, 1), RangeError) << "a first index of 4 in a map of 4";
+    }
+    {
+        GifLzwEncoder encoder(out, 2);
+        EXPECT_THROW(encoder.finish(), RangeError) << "no pixels";
+    }
+    {
+        GifLzwEncoder encoder(out, 2);
+        encoder.add(1, 0);
+        EXPECT_THROW(encoder.finish(), RangeError) << "only empty runs";
+    }
+    EXPECT_THROW(GifLzwEncoder(out, 0), RangeError) << "a map of 1";
+    EXPECT_THROW(GifLzwEncoder(out, 9), RangeError) << "a map of 512";
 }
 
 } // namespace
