@@ -1,10 +1,10 @@
 #include "wallpaper/TransparentGif.h"
 
 #include "astro/OrbiclockError.h"
-#include "wallpaper/GifLzw.h"
+
+#include <gif_lib.h>
 
 #include <array>
-#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,86 +12,51 @@
 #include <string>
 #include <system_error>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace orbiclock {
 namespace {
 
 constexpr int kMaxColours = 256;
 
-/// The colours of a bitmap (0xRRGGBB) in the order they first occur row by row.
-struct ColourMap {
-    std::array<std::uint32_t, kMaxColours> colours{};
-    int count = 0;
-
-    /// The index of `colour`, or `count` when it is not in the map.
-    int find(std::uint32_t colour) const noexcept
-    {
-        int i = 0;
-        while (i < count && colours[static_cast<std::size_t>(i)] != colour)
-            ++i;
-        return i;
-    }
+/// The bitmap reduced to a colour map and one colour-map index per pixel.
+struct IndexedImage {
+    std::array<std::uint32_t, kMaxColours> colours{}; ///< 0xRRGGBB, first occurrence first
+    int colourCount = 0;
+    std::vector<GifPixelType> indices; ///< width × height, row by row
 };
 
-/// The end of the span of pixels from `begin` whose colour (fourth byte ignored) is `rgb`.
-const Pixel32* spanEnd(const Pixel32* begin, const Pixel32* end, std::uint32_t rgb) noexcept
+IndexedImage indexColours(const Bitmap32& bitmap)
 {
-    const Pixel32* p = begin;
-#if defined(__SSE2__)
-    // Four pixels per comparison: painted rows are long spans of one colour.
-    const __m128i colourBits = _mm_set1_epi32(0x00FFFFFF);
-    const __m128i wanted = _mm_set1_epi32(static_cast<int>(rgb));
-    while (end - p >= 4) {
-        const __m128i pixels = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), colourBits);
-        const auto same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi32(pixels, wanted)));
-        if (same != 0xFFFFu)
-            return p + std::countr_one(same) / 4;
-        p += 4;
-    }
-#endif
-    while (p != end && rgbOf(*p) == rgb)
-        ++p;
-    return p;
-}
-
-/// Calls visit(colour, length) for every span of one colour (fourth byte ignored), row by row, left to
-/// right. Painted images are long spans of one colour, so the callers work per span, not per pixel.
-template <typename Visit>
-void forEachSpan(const Bitmap32& bitmap, Visit visit)
-{
+    IndexedImage image;
     const auto width = static_cast<std::size_t>(bitmap.width());
+    image.indices.resize(width * static_cast<std::size_t>(bitmap.height()));
+    // Painted images consist of long runs of one colour, so remembering the last colour skips the
+    // palette search for almost every pixel.
+    std::uint32_t lastColour = 0;
+    GifPixelType lastIndex = 0;
+    bool haveLast = false;
+    GifPixelType* out = image.indices.data();
     for (std::int32_t y = 0; y < bitmap.height(); ++y) {
-        const Pixel32* p = bitmap.row(y);
-        const Pixel32* const rowEnd = p + width;
-        while (p != rowEnd) {
-            const std::uint32_t colour = rgbOf(*p);
-            const Pixel32* const next = spanEnd(p + 1, rowEnd, colour);
-            visit(colour, static_cast<std::size_t>(next - p));
-            p = next;
+        const Pixel32* row = bitmap.row(y);
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::uint32_t colour = rgbOf(row[x]);
+            if (!haveLast || colour != lastColour) {
+                int found = 0;
+                while (found < image.colourCount && image.colours[found] != colour)
+                    ++found;
+                if (found == image.colourCount) {
+                    if (image.colourCount == kMaxColours)
+                        throw OrbiclockError("The image has more than 256 colours and cannot be saved as GIF");
+                    image.colours[found] = colour;
+                    ++image.colourCount;
+                }
+                lastColour = colour;
+                lastIndex = static_cast<GifPixelType>(found);
+                haveLast = true;
+            }
+            *out++ = lastIndex;
         }
     }
-}
-
-ColourMap coloursOf(const Bitmap32& bitmap)
-{
-    ColourMap map;
-    bool any = false;
-    std::uint32_t last = 0;
-    forEachSpan(bitmap, [&](std::uint32_t colour, std::size_t) {
-        if (any && colour == last)
-            return;
-        any = true;
-        last = colour;
-        if (map.find(colour) == map.count) {
-            if (map.count == kMaxColours)
-                throw OrbiclockError("The image has more than 256 colours and cannot be saved as GIF");
-            map.colours[static_cast<std::size_t>(map.count++)] = colour;
-        }
-    });
-    return map;
+    return image;
 }
 
 /// Bits per colour-map index: the map size must be a power of two, at least 2.
@@ -103,11 +68,30 @@ int bitsFor(int colourCount) noexcept
     return bits;
 }
 
-void putWord(std::vector<std::uint8_t>& out, std::int32_t value)
+[[noreturn]] void throwGifError(const char* what, int error)
 {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
+    const char* reason = GifErrorString(error);
+    throw OrbiclockError(std::string("GIF encoding failed (") + what + "): " + (reason ? reason : "unknown error"));
 }
+
+int appendToBuffer(GifFileType* gif, const GifByteType* data, int length)
+{
+    auto* buffer = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
+    buffer->insert(buffer->end(), data, data + length);
+    return length;
+}
+
+struct GifCloser {
+    void operator()(GifFileType* gif) const noexcept
+    {
+        int ignored = 0;
+        EGifCloseFile(gif, &ignored);
+    }
+};
+
+struct ColourMapFree {
+    void operator()(ColorMapObject* map) const noexcept { GifFreeMapObject(map); }
+};
 
 struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
@@ -146,58 +130,52 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
     if (bitmap.width() <= 0 || bitmap.height() <= 0 || bitmap.width() > 0xFFFF || bitmap.height() > 0xFFFF)
         throw RangeError("A GIF image cannot be " + std::to_string(bitmap.width()) + " x " +
                          std::to_string(bitmap.height()) + " pixels");
-    // Two walks over the spans: the colour map first (its size sets the code size), then the codes.
-    const ColourMap image = coloursOf(bitmap);
-    const int bits = bitsFor(image.count);
-    const int mapSize = 1 << bits;
-    int transparentIndex = -1;
-    for (int i = 0; i < image.count && transparentIndex < 0; ++i)
-        if (image.colours[static_cast<std::size_t>(i)] == kTransparentRgb)
-            transparentIndex = i;
+    IndexedImage image = indexColours(bitmap);
 
-    // The layout giflib gives a GIF89a file of one image with a global colour map: header, logical
-    // screen (colour resolution and map size both `bits`, background 0, no aspect ratio), the map
-    // padded with black to its power-of-two size, the graphic control extension when a colour is
-    // transparent, the image descriptor (no local map, not interlaced), the data, the trailer.
+    const int bits = bitsFor(image.colourCount);
+    std::unique_ptr<ColorMapObject, ColourMapFree> colourMap(GifMakeMapObject(1 << bits, nullptr));
+    if (!colourMap)
+        throw OrbiclockError("GIF encoding failed: out of memory");
+    int transparentIndex = -1;
+    for (int i = 0; i < (1 << bits); ++i) {
+        // Entries beyond the colours used only pad the map to its power-of-two size.
+        const std::uint32_t colour = i < image.colourCount ? image.colours[i] : 0u;
+        colourMap->Colors[i] = GifColorType{static_cast<GifByteType>(colour >> 16),
+                                            static_cast<GifByteType>(colour >> 8), static_cast<GifByteType>(colour)};
+        if (i < image.colourCount && colour == kTransparentRgb && transparentIndex < 0)
+            transparentIndex = i;
+    }
+
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(std::size_t{64} * 1024);
-    for (const char c : {'G', 'I', 'F', '8', '9', 'a'})
-        bytes.push_back(static_cast<std::uint8_t>(c));
-    putWord(bytes, bitmap.width());
-    putWord(bytes, bitmap.height());
-    bytes.push_back(static_cast<std::uint8_t>(0x80 | ((bits - 1) << 4) | (bits - 1)));
-    bytes.push_back(0); // background colour index
-    bytes.push_back(0); // pixel aspect ratio
-    for (int i = 0; i < mapSize; ++i) {
-        const std::uint32_t colour = i < image.count ? image.colours[static_cast<std::size_t>(i)] : 0u;
-        bytes.push_back(static_cast<std::uint8_t>(colour >> 16));
-        bytes.push_back(static_cast<std::uint8_t>(colour >> 8));
-        bytes.push_back(static_cast<std::uint8_t>(colour));
-    }
+    int error = 0;
+    std::unique_ptr<GifFileType, GifCloser> gif(EGifOpen(&bytes, appendToBuffer, &error));
+    if (!gif)
+        throwGifError("open", error);
+    EGifSetGifVersion(gif.get(), true);
+    if (EGifPutScreenDesc(gif.get(), bitmap.width(), bitmap.height(), bits, 0, colourMap.get()) == GIF_ERROR)
+        throwGifError("screen descriptor", gif->Error);
     if (transparentIndex >= 0) {
-        // Extension introducer, graphic control label, 4 data bytes (transparency flag, no disposal,
-        // no delay, the index), block terminator.
-        for (const int b : {0x21, 0xF9, 4, 0x01, 0, 0, transparentIndex, 0})
-            bytes.push_back(static_cast<std::uint8_t>(b));
+        GraphicsControlBlock control{};
+        control.DisposalMode = DISPOSAL_UNSPECIFIED;
+        control.UserInputFlag = false;
+        control.DelayTime = 0;
+        control.TransparentColor = transparentIndex;
+        GifByteType extension[4];
+        const auto length = EGifGCBToExtension(&control, extension);
+        if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) == GIF_ERROR)
+            throwGifError("graphic control extension", gif->Error);
     }
-    bytes.push_back(0x2C); // image separator
-    putWord(bytes, 0);
-    putWord(bytes, 0);
-    putWord(bytes, bitmap.width());
-    putWord(bytes, bitmap.height());
-    bytes.push_back(0);
-    GifLzwEncoder encoder(bytes, bits);
-    std::uint32_t lastColour = image.colours[0];
-    std::uint8_t lastIndex = 0;
-    forEachSpan(bitmap, [&](std::uint32_t colour, std::size_t length) {
-        if (colour != lastColour) {
-            lastColour = colour;
-            lastIndex = static_cast<std::uint8_t>(image.find(colour));
-        }
-        encoder.add(lastIndex, length);
-    });
-    encoder.finish();
-    bytes.push_back(0x3B); // trailer
+    if (EGifPutImageDesc(gif.get(), 0, 0, bitmap.width(), bitmap.height(), false, nullptr) == GIF_ERROR)
+        throwGifError("image descriptor", gif->Error);
+    const auto width = static_cast<std::size_t>(bitmap.width());
+    for (std::int32_t y = 0; y < bitmap.height(); ++y) {
+        GifPixelType* line = image.indices.data() + static_cast<std::size_t>(y) * width;
+        if (EGifPutLine(gif.get(), line, bitmap.width()) == GIF_ERROR)
+            throwGifError("image data", gif->Error);
+    }
+    GifFileType* open = gif.release();
+    if (EGifCloseFile(open, &error) == GIF_ERROR)
+        throwGifError("close", error);
     return bytes;
 }
 
