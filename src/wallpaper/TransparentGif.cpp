@@ -4,59 +4,97 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace orbiclock {
 namespace {
 
 constexpr int kMaxColours = 256;
 
-/// The bitmap reduced to a colour map and one colour-map index per pixel.
-struct IndexedImage {
-    std::array<std::uint32_t, kMaxColours> colours{}; ///< 0xRRGGBB, first occurrence first
-    int colourCount = 0;
-    std::vector<GifPixelType> indices; ///< width × height, row by row
+/// The colours of a bitmap (0xRRGGBB) in the order they first occur row by row.
+struct ColourMap {
+    std::array<std::uint32_t, kMaxColours> colours{};
+    int count = 0;
+
+    /// The index of `colour`, or `count` when it is not in the map.
+    int find(std::uint32_t colour) const noexcept
+    {
+        int i = 0;
+        while (i < count && colours[static_cast<std::size_t>(i)] != colour)
+            ++i;
+        return i;
+    }
 };
 
-IndexedImage indexColours(const Bitmap32& bitmap)
+/// The end of the span of pixels from `begin` whose colour (fourth byte ignored) is `rgb`.
+const Pixel32* spanEnd(const Pixel32* begin, const Pixel32* end, std::uint32_t rgb) noexcept
 {
-    IndexedImage image;
-    const auto width = static_cast<std::size_t>(bitmap.width());
-    image.indices.resize(width * static_cast<std::size_t>(bitmap.height()));
-    // Painted images consist of long runs of one colour, so remembering the last colour skips the
-    // palette search for almost every pixel.
-    std::uint32_t lastColour = 0;
-    GifPixelType lastIndex = 0;
-    bool haveLast = false;
-    GifPixelType* out = image.indices.data();
-    for (std::int32_t y = 0; y < bitmap.height(); ++y) {
-        const Pixel32* row = bitmap.row(y);
-        for (std::size_t x = 0; x < width; ++x) {
-            const std::uint32_t colour = rgbOf(row[x]);
-            if (!haveLast || colour != lastColour) {
-                int found = 0;
-                while (found < image.colourCount && image.colours[found] != colour)
-                    ++found;
-                if (found == image.colourCount) {
-                    if (image.colourCount == kMaxColours)
-                        throw OrbiclockError("The image has more than 256 colours and cannot be saved as GIF");
-                    image.colours[found] = colour;
-                    ++image.colourCount;
-                }
-                lastColour = colour;
-                lastIndex = static_cast<GifPixelType>(found);
-                haveLast = true;
-            }
-            *out++ = lastIndex;
-        }
+    const Pixel32* p = begin;
+#if defined(__SSE2__)
+    // Four pixels per comparison: painted rows are long spans of one colour.
+    const __m128i colourBits = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i wanted = _mm_set1_epi32(static_cast<int>(rgb));
+    while (end - p >= 4) {
+        const __m128i pixels = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), colourBits);
+        const auto same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi32(pixels, wanted)));
+        if (same != 0xFFFFu)
+            return p + std::countr_one(same) / 4;
+        p += 4;
     }
-    return image;
+#endif
+    while (p != end && rgbOf(*p) == rgb)
+        ++p;
+    return p;
+}
+
+/// Calls visit(colour, begin, end) for every span [begin, end) of one colour (fourth byte ignored) in
+/// a row. Painted rows are long spans of one colour, so the callers work per span, not per pixel.
+template <typename Visit>
+void forEachSpan(const Pixel32* row, std::size_t width, Visit visit)
+{
+    const Pixel32* p = row;
+    const Pixel32* const rowEnd = row + width;
+    while (p != rowEnd) {
+        const std::uint32_t colour = rgbOf(*p);
+        const Pixel32* const next = spanEnd(p + 1, rowEnd, colour);
+        visit(colour, static_cast<std::size_t>(p - row), static_cast<std::size_t>(next - row));
+        p = next;
+    }
+}
+
+ColourMap coloursOf(const Bitmap32& bitmap)
+{
+    ColourMap map;
+    bool any = false;
+    std::uint32_t last = 0;
+    for (std::int32_t y = 0; y < bitmap.height(); ++y) {
+        forEachSpan(bitmap.row(y), static_cast<std::size_t>(bitmap.width()),
+                    [&](std::uint32_t colour, std::size_t, std::size_t) {
+                        if (any && colour == last)
+                            return;
+                        any = true;
+                        last = colour;
+                        if (map.find(colour) == map.count) {
+                            if (map.count == kMaxColours)
+                                throw OrbiclockError("The image has more than 256 colours and cannot be saved as GIF");
+                            map.colours[static_cast<std::size_t>(map.count++)] = colour;
+                        }
+                    });
+    }
+    return map;
 }
 
 /// Bits per colour-map index: the map size must be a power of two, at least 2.
@@ -130,19 +168,21 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
     if (bitmap.width() <= 0 || bitmap.height() <= 0 || bitmap.width() > 0xFFFF || bitmap.height() > 0xFFFF)
         throw RangeError("A GIF image cannot be " + std::to_string(bitmap.width()) + " x " +
                          std::to_string(bitmap.height()) + " pixels");
-    IndexedImage image = indexColours(bitmap);
+    // The colour map first, since its size goes into the file before the pixels; the pixels are then
+    // indexed one row at a time, each row handed to giflib as soon as it is ready.
+    const ColourMap image = coloursOf(bitmap);
 
-    const int bits = bitsFor(image.colourCount);
+    const int bits = bitsFor(image.count);
     std::unique_ptr<ColorMapObject, ColourMapFree> colourMap(GifMakeMapObject(1 << bits, nullptr));
     if (!colourMap)
         throw OrbiclockError("GIF encoding failed: out of memory");
     int transparentIndex = -1;
     for (int i = 0; i < (1 << bits); ++i) {
         // Entries beyond the colours used only pad the map to its power-of-two size.
-        const std::uint32_t colour = i < image.colourCount ? image.colours[i] : 0u;
+        const std::uint32_t colour = i < image.count ? image.colours[static_cast<std::size_t>(i)] : 0u;
         colourMap->Colors[i] = GifColorType{static_cast<GifByteType>(colour >> 16),
                                             static_cast<GifByteType>(colour >> 8), static_cast<GifByteType>(colour)};
-        if (i < image.colourCount && colour == kTransparentRgb && transparentIndex < 0)
+        if (i < image.count && colour == kTransparentRgb && transparentIndex < 0)
             transparentIndex = i;
     }
 
@@ -168,9 +208,19 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
     if (EGifPutImageDesc(gif.get(), 0, 0, bitmap.width(), bitmap.height(), false, nullptr) == GIF_ERROR)
         throwGifError("image descriptor", gif->Error);
     const auto width = static_cast<std::size_t>(bitmap.width());
+    std::vector<GifPixelType> line(width);
+    std::uint32_t lastColour = image.colours[0];
+    GifPixelType lastIndex = 0;
     for (std::int32_t y = 0; y < bitmap.height(); ++y) {
-        GifPixelType* line = image.indices.data() + static_cast<std::size_t>(y) * width;
-        if (EGifPutLine(gif.get(), line, bitmap.width()) == GIF_ERROR)
+        forEachSpan(bitmap.row(y), width, [&](std::uint32_t colour, std::size_t begin, std::size_t end) {
+            if (colour != lastColour) {
+                lastColour = colour;
+                lastIndex = static_cast<GifPixelType>(image.find(colour));
+            }
+            std::fill(line.begin() + static_cast<std::ptrdiff_t>(begin), line.begin() + static_cast<std::ptrdiff_t>(end),
+                      lastIndex);
+        });
+        if (EGifPutLine(gif.get(), line.data(), bitmap.width()) == GIF_ERROR)
             throwGifError("image data", gif->Error);
     }
     GifFileType* open = gif.release();
