@@ -1,11 +1,20 @@
-// Painting and encoding the day/night overlays at the size of a wide screen (1390 × 1200, scale 1).
+// Painting and encoding the day/night overlays at the size of a wide screen (1390 × 1200, scale 1), one
+// image at a time, and the whole overlay step of an update, which does both images side by side.
 
+#include "astro/Clock.h"
+#include "astro/DateTime.h"
+#include "astro/Location.h"
 #include "wallpaper/DaylightOverlays.h"
+#include "wallpaper/SunTableFile.h"
 #include "wallpaper/TransparentGif.h"
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -73,6 +82,39 @@ void encodeBench(benchmark::State& state, DaylightVariant variant)
     state.counters["gif_bytes"] = static_cast<double>(bytes);
 }
 
+/// A scratch application folder with the sun table of 21 December 2024 and an image folder.
+class OverlayFolder {
+public:
+    OverlayFolder()
+        : m_dir(std::filesystem::temp_directory_path() / ("orbiclock-overlays-bench-" + std::to_string(::getpid())))
+    {
+        std::filesystem::create_directories(m_dir / "opt");
+        const FixedClock clock(encodeDate(2024, 12, 21) + encodeTime(14, 30, 0, 0));
+        TLocation gmt("GMT", 0, 0, 0, 0);
+        WriteSunTable(m_dir / "riseset.txt", clock, gmt);
+    }
+    OverlayFolder(const OverlayFolder&) = delete;
+    OverlayFolder& operator=(const OverlayFolder&) = delete;
+    ~OverlayFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    const std::filesystem::path& path() const noexcept { return m_dir; }
+
+private:
+    std::filesystem::path m_dir;
+};
+
+/// Reading the table, painting and encoding both images and saving both files.
+void BM_BuildDaylightOverlays(benchmark::State& state)
+{
+    const OverlayFolder folder;
+    for (auto _ : state)
+        BuildDaylightOverlays(folder.path(), 1600, 1.0, OverlaySize{kWidth, kHeight});
+    state.SetItemsProcessed(state.iterations() * 2 * kWidth * kHeight);
+}
+
 void BM_PaintDots(benchmark::State& state) { paintBench(state, DaylightVariant::Dots); }
 void BM_PaintSolid(benchmark::State& state) { paintBench(state, DaylightVariant::Solid); }
 void BM_EncodeDotsGif(benchmark::State& state) { encodeBench(state, DaylightVariant::Dots); }
@@ -84,5 +126,6 @@ BENCHMARK(BM_PaintDots)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintSolid)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeDotsGif)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeSolidGif)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildDaylightOverlays)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

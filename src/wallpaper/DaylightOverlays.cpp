@@ -2,10 +2,13 @@
 
 #include "astro/CheckedMath.h"
 #include "astro/OrbiclockError.h"
+#include "wallpaper/ParallelRows.h"
 #include "wallpaper/TransparentGif.h"
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -233,15 +236,31 @@ void BuildDaylightOverlays(const std::filesystem::path& appDir, std::int32_t bac
     const SunTableContents table = ReadSunTable(appDir / "riseset.txt");
     const std::filesystem::path imageFolder = appDir / "opt";
 
-    // One bitmap for both images, made green as it is allocated and green again for the second.
-    Bitmap32 bitmap(overlay.width, overlay.height, daylight_colour::kBackground);
-    bool fresh = true;
-    for (const DaylightVariant variant : {DaylightVariant::Dots, DaylightVariant::Solid}) {
-        if (!fresh)
-            bitmap.fill(daylight_colour::kBackground);
-        fresh = false;
-        PaintDaylightCurve(bitmap, variant, table, mapScale);
-        SaveTransparentGif(bitmap, imageFolder / daylightOverlayFileName(backgroundWidth, variant));
+    // The two images are painted and encoded side by side, each on its own bitmap; the files are
+    // written afterwards in the order of a one-by-one build, and each image's failure is raised where
+    // that build would have raised it: a failed dots image leaves both files alone, a failed solid one
+    // comes after the dots file has been saved.
+    constexpr DaylightVariant kVariants[] = {DaylightVariant::Dots, DaylightVariant::Solid};
+    struct EncodedImage {
+        std::vector<std::uint8_t> bytes;
+        std::exception_ptr error;
+    };
+    EncodedImage images[std::size(kVariants)];
+    forEachChunkOnTwoThreads(std::size(kVariants), 1, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k) {
+            try {
+                Bitmap32 bitmap(overlay.width, overlay.height, daylight_colour::kBackground);
+                PaintDaylightCurve(bitmap, kVariants[k], table, mapScale);
+                images[k].bytes = encodeTransparentGif(bitmap);
+            } catch (...) {
+                images[k].error = std::current_exception();
+            }
+        }
+    });
+    for (std::size_t k = 0; k < std::size(kVariants); ++k) {
+        if (images[k].error)
+            std::rethrow_exception(images[k].error);
+        saveGifBytes(images[k].bytes, imageFolder / daylightOverlayFileName(backgroundWidth, kVariants[k]));
     }
 }
 

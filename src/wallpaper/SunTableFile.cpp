@@ -8,6 +8,7 @@
 #include "astro/OrbiclockError.h"
 #include "astro/ProtoDate.h"
 #include "astro/SummerTime.h"
+#include "wallpaper/ParallelRows.h"
 #include "wallpaper/SunTableFormat.h"
 
 #include <fcntl.h>
@@ -171,6 +172,55 @@ double eventOrZero(Event event)
     throw OrbiclockError("List index out of bounds (" + std::to_string(index) + ")");
 }
 
+double latitudeOfStep(int hundredths) noexcept
+{
+    return static_cast<double>(static_cast<long double>(hundredths) / 100.0L);
+}
+
+/// One line of the table: a map row and the northernmost latitude step that falls on it.
+struct TableRow {
+    double latitudeDeg;
+    std::int32_t y;
+};
+
+/// The table's rows from 85°N down to 80°S, each map row once.
+std::vector<TableRow> tableRows()
+{
+    std::vector<TableRow> rows;
+    rows.reserve(1100); // 1049 rows
+    std::int32_t previousY = 0;
+    for (int i = kFirstLatitudeHundredths; i >= kLastLatitudeHundredths; --i) {
+        const double latitude = latitudeOfStep(i);
+        const std::int32_t y = LatitudeToMapY(latitude);
+        if (y == previousY)
+            continue; // the row already has the values of its northernmost latitude
+        rows.push_back({latitude, y});
+        previousY = y;
+    }
+    return rows;
+}
+
+/// Rows per share of the work: small enough to even out the two threads, large enough that the sun
+/// model's memory of recent moments still helps within a share.
+constexpr std::size_t kRowsPerChunk = 16;
+
+/// The four table values of one row, `location` standing at the row's latitude.
+SunTableLine sunEventsAt(std::int32_t day, std::int32_t month, const TLocation& location,
+                         double twilightDepressionDeg)
+{
+    const double latitude = location.Latitude;
+    SunTableLine values;
+    values.dawn = SunEventDayFraction(
+        eventOrZero([&] { return TProtoDate::Dawn(day, location, twilightDepressionDeg); }), 5, month, latitude);
+    values.sunrise =
+        SunEventDayFraction(eventOrZero([&] { return TProtoDate::Sunrise(day, location); }), 4, month, latitude);
+    values.sunset =
+        SunEventDayFraction(eventOrZero([&] { return TProtoDate::Sunset(day, location); }), -4, month, latitude);
+    values.dusk = SunEventDayFraction(
+        eventOrZero([&] { return TProtoDate::Dusk(day, location, twilightDepressionDeg); }), -5, month, latitude);
+    return values;
+}
+
 } // namespace
 
 void WriteSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmtLocation)
@@ -181,32 +231,31 @@ void WriteSunTable(const std::filesystem::path& file, const Clock& clock, TLocat
     const std::int32_t month = MonthFromDate(now);
     const double twilightDepressionDeg = TProtoDate::Angle(6, 0, 0); // civil twilight
 
+    const std::vector<TableRow> rows = tableRows();
+    std::vector<SunTableLine> values(rows.size());
+    // The rows do not depend on each other, and the sun model keeps no state between them that could
+    // change a result, so the two threads may share them out in any way.
+    forEachChunkOnTwoThreads(rows.size(), kRowsPerChunk, [&](std::size_t begin, std::size_t end) {
+        TLocation location = gmtLocation; // its own copy: the worker must not see the caller's object move
+        location.Longitude = 0.0;
+        location.Zone = 0.0;
+        for (std::size_t k = begin; k < end; ++k) {
+            location.Latitude = rows[k].latitudeDeg;
+            values[k] = sunEventsAt(day, month, location, twilightDepressionDeg);
+        }
+    });
+
+    // The object ends where the walk down the latitudes left it.
+    gmtLocation.Latitude = latitudeOfStep(kLastLatitudeHundredths);
+    gmtLocation.Longitude = 0.0;
+    gmtLocation.Zone = 0.0;
+
+    // Formatted here, in row order: the decimal separator is the calling thread's locale.
     std::string text;
-    text.reserve(1100 * (kSunTableLineLength + 2)); // 1049 lines
-    std::int32_t previousY = 0;
-    for (int i = kFirstLatitudeHundredths; i >= kLastLatitudeHundredths; --i) {
-        gmtLocation.Latitude = static_cast<double>(static_cast<long double>(i) / 100.0L);
-        gmtLocation.Longitude = 0.0;
-        gmtLocation.Zone = 0.0;
-        const std::int32_t y = LatitudeToMapY(gmtLocation.Latitude);
-        if (y == previousY)
-            continue; // the row already has the values of its northernmost latitude
-
-        const TLocation& location = gmtLocation;
-        const double latitude = location.Latitude;
-        SunTableLine values;
-        values.dawn = SunEventDayFraction(
-            eventOrZero([&] { return TProtoDate::Dawn(day, location, twilightDepressionDeg); }), 5, month, latitude);
-        values.sunrise =
-            SunEventDayFraction(eventOrZero([&] { return TProtoDate::Sunrise(day, location); }), 4, month, latitude);
-        values.sunset =
-            SunEventDayFraction(eventOrZero([&] { return TProtoDate::Sunset(day, location); }), -4, month, latitude);
-        values.dusk = SunEventDayFraction(
-            eventOrZero([&] { return TProtoDate::Dusk(day, location, twilightDepressionDeg); }), -5, month, latitude);
-
-        text += formatSunTableLine(y, values);
+    text.reserve(rows.size() * (kSunTableLineLength + 2));
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        text += formatSunTableLine(rows[k].y, values[k]);
         text += "\r\n";
-        previousY = y;
     }
     replaceFileContents(file, text);
 }

@@ -231,8 +231,11 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
 
 void SaveTransparentGif(const Bitmap32& bitmap, const std::filesystem::path& fileName)
 {
-    const std::vector<std::uint8_t> bytes = encodeTransparentGif(bitmap);
+    saveGifBytes(encodeTransparentGif(bitmap), fileName);
+}
 
+void saveGifBytes(const std::vector<std::uint8_t>& bytes, const std::filesystem::path& fileName)
+{
     TemporaryFile temporary(std::filesystem::path(fileName).concat(".tmp"));
     {
         std::unique_ptr<std::FILE, FileCloser> out(std::fopen(temporary.path().c_str(), "wb"));

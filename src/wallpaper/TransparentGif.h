@@ -22,4 +22,9 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap);
 /// image. Raises FileError "Cannot create file "%s". %s" when the file cannot be written.
 void SaveTransparentGif(const Bitmap32& bitmap, const std::filesystem::path& fileName);
 
+/// Writes the bytes of an encoded GIF to `fileName` the way SaveTransparentGif does, through a temporary
+/// file that then replaces it, so an image encoded elsewhere is saved with the same guarantees. Raises
+/// FileError "Cannot create file "%s". %s" when the file cannot be written.
+void saveGifBytes(const std::vector<std::uint8_t>& bytes, const std::filesystem::path& fileName);
+
 } // namespace orbiclock

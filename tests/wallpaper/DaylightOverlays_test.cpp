@@ -643,5 +643,53 @@ TEST(BuildDaylightOverlays, FailuresRaiseAndWriteNoImage)
     }
 }
 
+// The images are encoded side by side but saved one after the other, dots first: a file that cannot
+// be saved stops the build there, with the files before it written and the ones after it untouched.
+struct BlockedFile {
+    const char* name;
+    const char* blocked;   ///< a folder of this name stands where the image should go
+    const char* unblocked; ///< the other image: written before the failure, or never
+    bool unblockedWritten;
+};
+
+constexpr BlockedFile kBlockedFiles[] = {
+    {"DotsFileBlocked", "1600_background_dots.gif", "1600_background_solid.gif", false},
+    {"SolidFileBlocked", "1600_background_solid.gif", "1600_background_dots.gif", true},
+};
+
+class BuildWithABlockedFile : public ::testing::TestWithParam<BlockedFile> {};
+
+TEST_P(BuildWithABlockedFile, RaisesAfterTheFilesBeforeItAndWritesNoneAfter)
+{
+    const BlockedFile c = GetParam();
+    TempAppFolder app;
+    writeSunTable(app.path() / "riseset.txt", januaryLikeTable());
+    const std::filesystem::path blocked = app.path() / "opt" / c.blocked;
+    std::filesystem::create_directory(blocked);
+    std::ofstream(blocked / "keep.txt") << "x";
+
+    try {
+        BuildDaylightOverlays(app.path(), 1600, 1.0, OverlaySize{1390, 1200});
+        FAIL() << "the build went past a folder in the way";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + blocked.string() + "\". ", 0), 0u)
+            << error.what();
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(blocked));
+    const std::filesystem::path other = app.path() / "opt" / c.unblocked;
+    ASSERT_EQ(std::filesystem::exists(other), c.unblockedWritten);
+    if (c.unblockedWritten) {
+        EXPECT_EQ(decodeGif(other).width, 1390);
+    }
+
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(app.path() / "opt"))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names.size(), c.unblockedWritten ? 2u : 1u) << "no temporary file is left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BuildWithABlockedFile, ::testing::ValuesIn(kBlockedFiles),
+                         [](const ::testing::TestParamInfo<BlockedFile>& row) { return std::string(row.param.name); });
+
 } // namespace
 } // namespace orbiclock
