@@ -2,8 +2,7 @@
 
 #include "locations/LocationRow.h"
 
-#include <QString>
-
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -13,6 +12,7 @@ namespace orbiclock {
 /// The user's list of places, the table `UserLocations` in an SQLite file of the data folder.
 /// Opened in `IDX` order, optionally filtered to "IDX <= n"; rows are walked and overwritten, never
 /// added or deleted. The file is never created: a missing or damaged database is an error.
+/// The database is reached through the SQLite C API only, so the command-line modes read it without Qt.
 class LocationStore final : public LocationCursor {
 public:
     /// The database file name inside the data folder.
@@ -60,7 +60,6 @@ public:
 
 private:
     void requireOpen() const;
-    QString connectionName() const;
 
     std::filesystem::path m_dataDir;
     std::int32_t m_filterMaxIdx = 0;
@@ -68,7 +67,6 @@ private:
     bool m_open = false;
     std::vector<LocationRow> m_rows;
     std::size_t m_current = 0;
-    QString m_connection;
 };
 
 /// Cuts a name to at most 75 characters (characters, not bytes).

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <ostream>
 
 namespace orbiclock {
 namespace {
@@ -159,6 +160,95 @@ TEST_F(LocationStoreTest, MissingOrDamagedDatabaseRaisesAndIsNeverCreated)
     std::ifstream in(m_dir / "damaged" / "UserLocations.db", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "this is not a database at all....");
 }
+
+TEST_F(LocationStoreTest, NamesWithQuotesAndNonAsciiTextRoundTripAsBoundValues)
+{
+    m_store.open();
+    m_store.moveTo(4);
+    LocationRow row = m_store.current();
+    row.name_City = "O'Brien \"Quay\"'); DROP TABLE UserLocations; -- Z\xC3\xBCrich \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x98\x80";
+    row.name_Country = "C\xC3\xB4te d'Ivoire";
+    row.name_Timezone = "?1 :maxIdx @x $y";
+    m_store.overwriteCurrent(row);
+
+    LocationStore reread;
+    reread.setDirectory(m_dir / "data");
+    reread.open();
+    EXPECT_EQ(reread.recordCount(), 20) << "the name is data, never part of the statement";
+    reread.moveTo(4);
+    EXPECT_EQ(reread.current(), row);
+    reread.moveTo(5);
+    EXPECT_EQ(reread.current().name_City, "Place 5") << "only the current row changes";
+}
+
+// A value another program stored in a field, as an SQL literal, and what reading it gives.
+struct StoredField {
+    const char* name;
+    const char* column;
+    const char* literal;
+    bool raises;
+    bool rangeError;       ///< when it raises: RangeError rather than a plain OrbiclockError
+    std::int32_t expected; ///< when it reads: the field's value
+};
+
+void PrintTo(const StoredField& f, std::ostream* os)
+{
+    *os << f.column << " = " << f.literal;
+}
+
+class StoredFields : public LocationStoreTest, public ::testing::WithParamInterface<StoredField> {};
+
+TEST_P(StoredFields, IntegerFieldsTakeInt32ValuesAndRaiseOnOthers)
+{
+    const StoredField& f = GetParam();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tamper"));
+        db.setDatabaseName(QString::fromStdString((m_dir / "data" / "UserLocations.db").string()));
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("UPDATE UserLocations SET %1 = %2 WHERE IDX = 7")
+                               .arg(QLatin1String(f.column), QLatin1String(f.literal))));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("tamper"));
+
+    if (f.raises) {
+        try {
+            m_store.open();
+            ADD_FAILURE() << "no error";
+        } catch (const RangeError& e) {
+            EXPECT_TRUE(f.rangeError) << e.what();
+            EXPECT_EQ(std::string(e.what()), "UserLocations: field " + std::string(f.column) + " is out of range");
+        } catch (const OrbiclockError& e) {
+            EXPECT_FALSE(f.rangeError) << e.what();
+            EXPECT_EQ(std::string(e.what()), "UserLocations: field " + std::string(f.column) + " is not an integer");
+        }
+        EXPECT_FALSE(m_store.isOpen());
+        return;
+    }
+    m_store.open();
+    m_store.moveTo(7);
+    const LocationRow& row = m_store.current();
+    const std::string column = f.column;
+    const std::int32_t actual = column == "PosX" ? row.PosX : column == "id_City" ? row.id_City : row.H_summer;
+    EXPECT_EQ(actual, f.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LocationStore, StoredFields,
+    ::testing::Values(StoredField{"Largest", "PosX", "2147483647", false, false, 2147483647},
+                      StoredField{"Smallest", "PosX", "-2147483648", false, false, -2147483648},
+                      StoredField{"OneAboveInt32", "PosX", "2147483648", true, true, 0},
+                      StoredField{"OneBelowInt32", "id_City", "-2147483649", true, true, 0},
+                      StoredField{"Int64Max", "H_summer", "9223372036854775807", true, true, 0},
+                      StoredField{"HugeReal", "PosX", "1e10", true, true, 0},
+                      StoredField{"RealRoundsHalfAwayFromZero", "PosX", "12.5", false, false, 13},
+                      StoredField{"NegativeRealRoundsHalfAwayFromZero", "id_City", "-2.5", false, false, -3},
+                      StoredField{"DigitsInABlob", "H_summer", "X'203132'", false, false, 12},
+                      StoredField{"Word", "PosX", "'abc'", true, false, 0},
+                      StoredField{"EmptyText", "id_City", "''", true, false, 0},
+                      StoredField{"DecimalInABlob", "H_summer", "X'312E35'", true, false, 0}),
+    [](const ::testing::TestParamInfo<StoredField>& p) { return std::string(p.param.name); });
 
 } // namespace
 } // namespace orbiclock
