@@ -7,11 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <sstream>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace orbiclock {
 
@@ -217,6 +224,103 @@ TEST_F(XdgDesktopPlatformTest, MissingHostIsAShellObjectErrorAfterTheColour)
     }
     EXPECT_EQ(savedState(), (DesktopState {DesktopBackgroundColor, "/old/page.html"}));
     EXPECT_FALSE(fs::exists(m_session.autostartFile()));
+}
+
+/// With a display and no running host, applying starts the host. The stand-in host writes down how
+/// it was started and exits, so applying ends with "did not start".
+class StartedHost : public XdgDesktopPlatformTest {
+protected:
+    /// The file descriptor is one of this process's, left open across exec on purpose.
+    void writeReportingHost(int inheritableFd)
+    {
+        const std::string fd = std::to_string(inheritableFd);
+        writeFile(m_appDir / kDesktopHostName,
+                  "#!/bin/sh\n"
+                  "in=$(readlink /proc/$$/fd/0)\n"
+                  "out=$(readlink /proc/$$/fd/1)\n"
+                  "err=$(readlink /proc/$$/fd/2)\n"
+                  "if [ -e /proc/$$/fd/" + fd + " ]; then leak=inherited; else leak=closed; fi\n"
+                  "stat=$(cut -d' ' -f4-6 /proc/$$/stat)\n"
+                  "printf '%s\\n' \"$(pwd -P)\" \"$in\" \"$out\" \"$err\" \"$leak\" \"$stat\" > report.tmp\n"
+                  "mv report.tmp report.txt\n"
+                  "exit 1\n");
+        fs::permissions(m_appDir / kDesktopHostName, fs::perms::owner_all);
+    }
+
+    /// The host's report, once it is there (the host is not ours to wait for).
+    std::vector<std::string> report() const
+    {
+        const fs::path file = m_appDir / "report.txt";
+        for (int i = 0; i < 200 && !fs::exists(file); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::vector<std::string> lines;
+        std::ifstream in(file);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    XdgDesktopPlatform displayPlatform()
+    {
+        m_session.display = ":97";
+        return XdgDesktopPlatform(m_appDir, m_session, std::chrono::seconds(3));
+    }
+};
+
+TEST_F(StartedHost, RunsDetachedInTheAppFolderWithInputAndOutputOnDevNullAndNoOtherHandle)
+{
+    // Opened without close-on-exec, as a library of this process might.
+    const int leaky = ::open("/dev/zero", O_RDONLY);
+    ASSERT_GE(leaky, 0);
+    writeReportingHost(leaky);
+    XdgDesktopPlatform desktop = displayPlatform();
+    try {
+        SetActiveDesktopWallpaper(desktop, m_page);
+        ADD_FAILURE() << "no error";
+    } catch (const DesktopHostError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "The desktop host \"" + (m_appDir / kDesktopHostName).string() + "\" did not start on display :97"
+                      + "; the desktop state is saved in \"" + m_session.stateFile().string() + "\"");
+    }
+    ::close(leaky);
+
+    const std::vector<std::string> lines = report();
+    ASSERT_EQ(lines.size(), 6u) << "the host did not run";
+    EXPECT_EQ(lines[0], fs::canonical(m_appDir).string()) << "working folder";
+    EXPECT_EQ(lines[1], "/dev/null") << "standard input";
+    EXPECT_EQ(lines[2], "/dev/null") << "standard output";
+    EXPECT_EQ(lines[3], fs::read_symlink("/proc/self/fd/2").string()) << "standard error stays ours";
+    EXPECT_EQ(lines[4], "closed") << "a handle of this process reached the host";
+    std::istringstream stat(lines[5]);
+    long parent = 0, group = 0, session = 0;
+    ASSERT_TRUE(stat >> parent >> group >> session) << lines[5];
+    ASSERT_GT(parent, 0);
+    EXPECT_NE(parent, static_cast<long>(::getpid())) << "the host is not detached from this process";
+    EXPECT_NE(session, static_cast<long>(::getsid(0))) << "the host is in this process's session";
+    EXPECT_NE(group, static_cast<long>(::getpgrp()));
+
+    // Whatever was forked on the way has been reaped: this process has no child left.
+    int status = 0;
+    EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+    EXPECT_EQ(savedState(), (DesktopState {DesktopBackgroundColor, m_page}));
+}
+
+TEST_F(StartedHost, HostThatCannotBeExecutedSaysWhyAndKeepsTheState)
+{
+    writeFile(m_appDir / kDesktopHostName, std::string("\x7f" "ELF but not really", 19));
+    fs::permissions(m_appDir / kDesktopHostName, fs::perms::owner_all);
+    XdgDesktopPlatform desktop = displayPlatform();
+    try {
+        SetActiveDesktopWallpaper(desktop, m_page);
+        ADD_FAILURE() << "no error";
+    } catch (const DesktopHostError& error) {
+        EXPECT_EQ(std::string(error.what()), "The desktop host \"" + (m_appDir / kDesktopHostName).string()
+                                                 + "\" could not be started: execve: " + errnoText(ENOEXEC));
+    }
+    int status = 0;
+    EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << "a child was left behind";
+    EXPECT_EQ(savedState(), (DesktopState {DesktopBackgroundColor, m_page}));
 }
 
 TEST(DesktopSession, FollowsTheXdgVariablesAndTheDisplay)

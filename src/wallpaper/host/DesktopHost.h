@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PageFileWatcher.h"
-#include "wallpaper/platform/AppFolderPolicy.h"
+#include "wallpaper/host/AppFolderPolicy.h"
 #include "wallpaper/platform/DesktopSession.h"
 #include "wallpaper/platform/DesktopState.h"
 

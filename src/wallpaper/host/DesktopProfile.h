@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wallpaper/platform/AppFolderPolicy.h"
+#include "wallpaper/host/AppFolderPolicy.h"
 
 #include <QWebEngineUrlRequestInterceptor>
 

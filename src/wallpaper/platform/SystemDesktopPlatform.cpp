@@ -5,15 +5,17 @@
 #include "wallpaper/platform/DesktopState.h"
 #include "wallpaper/platform/HostLink.h"
 
-#include <QProcess>
-#include <QString>
-
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
+
+extern char** environ;
 
 namespace orbiclock {
 
@@ -60,6 +62,176 @@ bool isValidUtf8(const std::string& text) noexcept
         i += length;
     }
     return true;
+}
+
+/// A file descriptor closed when it goes out of scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) noexcept : m_fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
+    ~FileDescriptor() { reset(); }
+    int get() const noexcept { return m_fd; }
+    void reset() noexcept
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+};
+
+/// What the children of `startDetached` report through their pipe: the started process, or the step
+/// that failed and its errno.
+struct SpawnReport {
+    enum Step : int { Started, Fork, OpenNull, Redirect, ChangeFolder, Execute };
+    int step = Started;
+    int error = 0;
+    pid_t pid = 0;
+};
+
+const char* stepName(int step) noexcept
+{
+    switch (step) {
+    case SpawnReport::Fork:
+        return "fork";
+    case SpawnReport::OpenNull:
+        return "open /dev/null";
+    case SpawnReport::Redirect:
+        return "dup2";
+    case SpawnReport::ChangeFolder:
+        return "chdir";
+    case SpawnReport::Execute:
+        return "execve";
+    default:
+        return "start";
+    }
+}
+
+// Only async-signal-safe calls from here until execve: this process may have other threads.
+void reportFromChild(int fd, int step, int error, pid_t pid) noexcept
+{
+    const SpawnReport report {step, error, pid};
+    ssize_t written;
+    do
+        written = ::write(fd, &report, sizeof report);
+    while (written < 0 && errno == EINTR);
+}
+
+[[noreturn]] void runDetachedHost(int reportFd, const char* program, const char* folder) noexcept
+{
+    // The host starts from the default signal dispositions and an empty signal mask.
+    struct sigaction defaults {};
+    defaults.sa_handler = SIG_DFL;
+    ::sigemptyset(&defaults.sa_mask);
+    ::sigaction(SIGPIPE, &defaults, nullptr);
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+
+    // Nothing of this program's but the standard streams reaches the host.
+    ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+    int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (null >= 0 && null <= STDOUT_FILENO) {
+        // A closed standard stream gave its number: move the handle away so that dup2 below
+        // installs a copy without close-on-exec.
+        const int moved = ::fcntl(null, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        ::close(null);
+        null = moved;
+    }
+    if (null < 0) {
+        reportFromChild(reportFd, SpawnReport::OpenNull, errno, 0);
+        ::_exit(127);
+    }
+    // Standard input and output go nowhere; standard error stays this program's.
+    if (::dup2(null, STDIN_FILENO) < 0 || ::dup2(null, STDOUT_FILENO) < 0) {
+        reportFromChild(reportFd, SpawnReport::Redirect, errno, 0);
+        ::_exit(127);
+    }
+    if (::chdir(folder) != 0) {
+        reportFromChild(reportFd, SpawnReport::ChangeFolder, errno, 0);
+        ::_exit(127);
+    }
+    char* const argv[] = {const_cast<char*>(program), nullptr};
+    ::execve(program, argv, environ);
+    reportFromChild(reportFd, SpawnReport::Execute, errno, 0);
+    ::_exit(127);
+}
+
+/// Starts `program` in `folder` as a process of its own session that outlives this one: a child
+/// starts it and exits at once, so init adopts it and no zombie is left. Returns its process id;
+/// raises DesktopHostError with `failure` and the failing step when it cannot be started.
+pid_t startDetached(const std::filesystem::path& program, const std::filesystem::path& folder,
+                    const std::string& failure)
+{
+    const std::string programText = program.string();
+    const std::string folderText = folder.string();
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        throw DesktopHostError(failure + "pipe: " + errnoText(errno));
+    FileDescriptor reader(fds[0]);
+    FileDescriptor writer(fds[1]);
+    if (writer.get() <= STDOUT_FILENO) {
+        // The host's standard input or output will take that number: report through another one.
+        const int moved = ::fcntl(writer.get(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        if (moved < 0)
+            throw DesktopHostError(failure + "fcntl: " + errnoText(errno));
+        writer = FileDescriptor(moved);
+    }
+    const int reportFd = writer.get();
+
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw DesktopHostError(failure + "fork: " + errnoText(errno));
+    if (child == 0) {
+        ::setsid();
+        const pid_t host = ::fork();
+        if (host < 0) {
+            reportFromChild(reportFd, SpawnReport::Fork, errno, 0);
+            ::_exit(1);
+        }
+        if (host == 0)
+            runDetachedHost(reportFd, programText.c_str(), folderText.c_str());
+        reportFromChild(reportFd, SpawnReport::Started, 0, host);
+        ::_exit(0);
+    }
+
+    writer.reset(); // the pipe ends when both children have closed it: the host at execve
+    SpawnReport started {SpawnReport::Fork, EIO, 0};
+    SpawnReport failed {};
+    bool hasFailure = false;
+    for (;;) {
+        SpawnReport report;
+        const ssize_t got = ::read(reader.get(), &report, sizeof report);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got != static_cast<ssize_t>(sizeof report))
+            break;
+        if (report.step == SpawnReport::Started) {
+            started = report;
+        } else {
+            failed = report;
+            hasFailure = true;
+        }
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (hasFailure)
+        throw DesktopHostError(failure + stepName(failed.step) + ": " + errnoText(failed.error));
+    if (started.step != SpawnReport::Started)
+        throw DesktopHostError(failure + stepName(started.step) + ": " + errnoText(started.error));
+    return started.pid;
 }
 
 std::string quoted(const std::filesystem::path& path)
@@ -135,15 +307,8 @@ private:
         const std::filesystem::path host = m_platform.hostExecutable();
         // The host keeps this program's standard error until it has said what it must say at
         // start-up (it cannot show a desktop, for one), then moves to its own log.
-        QProcess process;
-        process.setProgram(QString::fromStdString(host.string()));
-        process.setWorkingDirectory(QString::fromStdString(m_platform.appDir().string()));
-        process.setStandardInputFile(QProcess::nullDevice());
-        process.setStandardOutputFile(QProcess::nullDevice());
-        qint64 pid = 0;
-        if (!process.startDetached(&pid))
-            throw DesktopHostError("The desktop host " + quoted(host) + " could not be started: "
-                                   + process.errorString().toStdString());
+        const pid_t pid = startDetached(host, m_platform.appDir(),
+                                        "The desktop host " + quoted(host) + " could not be started: ");
 
         // The host answers as soon as it holds the session's socket, before the page loads.
         const auto deadline = std::chrono::steady_clock::now() + m_hostStartTimeout;
@@ -151,7 +316,7 @@ private:
             const HostReply reply = sendHostCommand(session.hostSocket(), kHostPing, kAnswerTimeout);
             if (reply.connected && reply.answer)
                 return;
-            const bool gone = pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+            const bool gone = pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH;
             if (gone || std::chrono::steady_clock::now() >= deadline)
                 throw DesktopHostError("The desktop host " + quoted(host) + " did not start on display "
                                        + session.display + "; the desktop state is saved in "

@@ -1,4 +1,4 @@
-#include "wallpaper/platform/AppFolderPolicy.h"
+#include "wallpaper/host/AppFolderPolicy.h"
 
 #include <QFileInfo>
 
