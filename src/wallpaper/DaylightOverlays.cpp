@@ -10,6 +10,7 @@
 #include <exception>
 #include <iterator>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace orbiclock {
@@ -230,37 +231,65 @@ std::string daylightOverlayFileName(std::int32_t backgroundWidth, DaylightVarian
 void BuildDaylightOverlays(const std::filesystem::path& appDir, std::int32_t backgroundWidth, double mapScale,
                            OverlaySize overlay)
 {
-    if (overlay.width <= 0 || overlay.height <= 0)
-        throw RangeError("Invalid overlay size " + std::to_string(overlay.width) + " x " +
-                         std::to_string(overlay.height));
-    const SunTableContents table = ReadSunTable(appDir / "riseset.txt");
-    const std::filesystem::path imageFolder = appDir / "opt";
+    DaylightOverlayBuild(appDir, backgroundWidth, mapScale, overlay).save();
+}
 
-    // The two images are painted and encoded side by side, each on its own bitmap; the files are
-    // written afterwards in the order of a one-by-one build, and each image's failure is raised where
-    // that build would have raised it: a failed dots image leaves both files alone, a failed solid one
-    // comes after the dots file has been saved.
-    constexpr DaylightVariant kVariants[] = {DaylightVariant::Dots, DaylightVariant::Solid};
-    struct EncodedImage {
-        std::vector<std::uint8_t> bytes;
-        std::exception_ptr error;
-    };
-    EncodedImage images[std::size(kVariants)];
-    forEachChunkOnTwoThreads(std::size(kVariants), 1, [&](std::size_t begin, std::size_t end) {
+namespace {
+
+/// The images in the order their files are written.
+constexpr DaylightVariant kVariants[] = {DaylightVariant::Dots, DaylightVariant::Solid};
+/// The order in which they are handed out: the solid image, the slower one to encode, goes to the
+/// worker, which starts on it at once; the calling thread usually joins in later for the dots.
+constexpr std::size_t kEncodeOrder[] = {1, 0};
+
+} // namespace
+
+DaylightOverlayBuild::DaylightOverlayBuild(const std::filesystem::path& appDir, std::int32_t backgroundWidth,
+                                           double mapScale, OverlaySize overlay)
+    : m_imageFolder(appDir / "opt"), m_backgroundWidth(backgroundWidth), m_mapScale(mapScale), m_overlay(overlay)
+{
+    static_assert(std::size(kVariants) == std::extent_v<decltype(m_images)> &&
+                  std::size(kEncodeOrder) == std::size(kVariants));
+    // Failures wait for save(), which raises them where a one-by-one build would have.
+    try {
+        if (overlay.width <= 0 || overlay.height <= 0)
+            throw RangeError("Invalid overlay size " + std::to_string(overlay.width) + " x " +
+                             std::to_string(overlay.height));
+        // Read here, not on the worker: the numbers are parsed in the calling thread's locale.
+        m_table = ReadSunTable(appDir / "riseset.txt");
+    } catch (...) {
+        m_setupError = std::current_exception();
+        return;
+    }
+
+    // Each image on its own bitmap, one image per chunk; a failure is kept for save().
+    m_work = std::make_unique<ChunksOnTwoThreads>(std::size(kVariants), 1, [this](std::size_t begin, std::size_t end) {
         for (std::size_t k = begin; k < end; ++k) {
+            const std::size_t image = kEncodeOrder[k];
             try {
-                Bitmap32 bitmap(overlay.width, overlay.height, daylight_colour::kBackground);
-                PaintDaylightCurve(bitmap, kVariants[k], table, mapScale);
-                images[k].bytes = encodeTransparentGif(bitmap);
+                Bitmap32 bitmap(m_overlay.width, m_overlay.height, daylight_colour::kBackground);
+                PaintDaylightCurve(bitmap, kVariants[image], m_table, m_mapScale);
+                m_images[image].bytes = encodeTransparentGif(bitmap);
             } catch (...) {
-                images[k].error = std::current_exception();
+                m_images[image].error = std::current_exception();
             }
         }
     });
+}
+
+DaylightOverlayBuild::~DaylightOverlayBuild() = default;
+
+void DaylightOverlayBuild::save()
+{
+    if (m_setupError)
+        std::rethrow_exception(m_setupError);
+    m_work->finish();
+    // The files in the order of a one-by-one build, dots first: a failed dots image leaves both files
+    // alone, a failed solid one comes after the dots file has been saved.
     for (std::size_t k = 0; k < std::size(kVariants); ++k) {
-        if (images[k].error)
-            std::rethrow_exception(images[k].error);
-        saveGifBytes(images[k].bytes, imageFolder / daylightOverlayFileName(backgroundWidth, kVariants[k]));
+        if (m_images[k].error)
+            std::rethrow_exception(m_images[k].error);
+        saveGifBytes(m_images[k].bytes, m_imageFolder / daylightOverlayFileName(m_backgroundWidth, kVariants[k]));
     }
 }
 

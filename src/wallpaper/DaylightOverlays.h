@@ -5,8 +5,11 @@
 #include "wallpaper/SunTableFile.h"
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace orbiclock {
 
@@ -46,5 +49,39 @@ std::string daylightOverlayFileName(std::int32_t backgroundWidth, DaylightVarian
 /// SaveTransparentGif raise, and RangeError for an empty overlay size.
 void BuildDaylightOverlays(const std::filesystem::path& appDir, std::int32_t backgroundWidth, double mapScale,
                            OverlaySize overlay);
+
+class ChunksOnTwoThreads;
+
+/// BuildDaylightOverlays in two halves, so the images can be painted and encoded while the caller does
+/// other work. The constructor reads the sun table and starts one image on a worker thread; it raises
+/// nothing of the build and writes nothing. save() does what is left on the calling thread, waits for
+/// the worker and then saves the files and raises the errors exactly as BuildDaylightOverlays does.
+/// Destroying a build that was not saved waits for the image the worker is on and writes nothing.
+class DaylightOverlayBuild {
+public:
+    DaylightOverlayBuild(const std::filesystem::path& appDir, std::int32_t backgroundWidth, double mapScale,
+                         OverlaySize overlay);
+    DaylightOverlayBuild(const DaylightOverlayBuild&) = delete;
+    DaylightOverlayBuild& operator=(const DaylightOverlayBuild&) = delete;
+    ~DaylightOverlayBuild();
+
+    /// Call once.
+    void save();
+
+private:
+    struct EncodedImage {
+        std::vector<std::uint8_t> bytes;
+        std::exception_ptr error;
+    };
+
+    std::filesystem::path m_imageFolder;
+    std::int32_t m_backgroundWidth;
+    double m_mapScale;
+    OverlaySize m_overlay;
+    std::exception_ptr m_setupError; ///< an empty overlay size or an unreadable table
+    SunTableContents m_table;
+    EncodedImage m_images[2];                   ///< dots, solid
+    std::unique_ptr<ChunksOnTwoThreads> m_work; // last: joined before what it uses goes
+};
 
 } // namespace orbiclock

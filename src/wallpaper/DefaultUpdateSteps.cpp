@@ -5,6 +5,9 @@
 #include "wallpaper/SunTableFile.h"
 #include "wallpaper/UpdatePipeline.h"
 
+#include <memory>
+#include <utility>
+
 namespace orbiclock {
 
 void DefaultUpdateSteps::writeSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmtLocation)
@@ -24,9 +27,58 @@ void DefaultUpdateSteps::buildPageContents(PageContext& page)
     BuildPageContents(page, screen);
 }
 
+/// Overlays begun for these values, and the build that holds them.
+struct DefaultUpdateSteps::BegunOverlays {
+    BegunOverlays(const std::filesystem::path& dir, const BackgroundLayout& background, OverlaySize size)
+        : appDir(dir), backgroundWidth(background.width), mapScale(background.mapScale), overlay(size),
+          build(dir, background.width, background.mapScale, size)
+    {
+    }
+
+    std::filesystem::path appDir;
+    std::int32_t backgroundWidth;
+    double mapScale;
+    OverlaySize overlay;
+    DaylightOverlayBuild build;
+
+    bool isFor(const std::filesystem::path& dir, const BackgroundLayout& background, OverlaySize size) const
+    {
+        return dir == appDir && background.width == backgroundWidth && background.mapScale == mapScale &&
+               size.width == overlay.width && size.height == overlay.height;
+    }
+};
+
+DefaultUpdateSteps::DefaultUpdateSteps(std::function<void(const std::string&)> installWallpaper)
+    : m_installWallpaper(std::move(installWallpaper))
+{
+}
+
+DefaultUpdateSteps::~DefaultUpdateSteps() = default;
+
+void DefaultUpdateSteps::beginDaylightOverlays(const std::filesystem::path& appDir,
+                                               const BackgroundLayout& background, OverlaySize overlay)
+{
+    m_begunOverlays.reset();
+    try {
+        m_begunOverlays = std::make_unique<BegunOverlays>(appDir, background, overlay);
+    } catch (...) {
+        // Nothing begun (out of memory): the overlay step does the whole build and meets the failure there.
+    }
+}
+
+void DefaultUpdateSteps::abandonDaylightOverlays() noexcept
+{
+    m_begunOverlays.reset();
+}
+
 void DefaultUpdateSteps::buildDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& background,
                                                OverlaySize overlay)
 {
+    const std::unique_ptr<BegunOverlays> begun = std::move(m_begunOverlays);
+    if (begun && begun->isFor(appDir, background, overlay)) {
+        begun->build.save();
+        return;
+    }
     BuildDaylightOverlays(appDir, background.width, background.mapScale, overlay);
 }
 

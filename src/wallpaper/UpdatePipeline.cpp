@@ -49,6 +49,19 @@ private:
     bool m_panelArmed = false;
 };
 
+// Drops overlays begun ahead of their step when the run ends before it; after the step, dropping
+// finds nothing left.
+class BegunOverlaysGuard {
+public:
+    explicit BegunOverlaysGuard(UpdateSteps& steps) noexcept : m_steps(steps) {}
+    BegunOverlaysGuard(const BegunOverlaysGuard&) = delete;
+    BegunOverlaysGuard& operator=(const BegunOverlaysGuard&) = delete;
+    ~BegunOverlaysGuard() { m_steps.abandonDaylightOverlays(); }
+
+private:
+    UpdateSteps& m_steps;
+};
+
 std::string withTrailingSlash(std::string path)
 {
     if (path.empty() || path.back() != '/')
@@ -93,11 +106,15 @@ void UpdatePipeline::run(LocationCursor& locations)
     cleanup.armPanel();
     showStatus(status::kLoadingTemplate);
     std::string pageText = readTextLinesCrLf(appDir / kTemplateFile);
+    const BegunOverlaysGuard overlaysGuard(m_steps);
     {
         showStatus(status::kSunTable);
         TLocation gmtLocation("GMT", 0.0, 0.0, 0.0, 0.0);
         m_host.processMessages();
         m_steps.writeSunTable(appDir / kSunTableFile, *m_env.clock, gmtLocation);
+        // The overlays need the sun table and nothing of the page: they may be painted meanwhile. Their
+        // files are written, and their errors raised, at their own step.
+        m_steps.beginDaylightOverlays(appDir, m_background, m_env.overlay);
 
         showStatus(status::kLocations);
         runCurrentPlaceStep(locations, pageText, gmtLocation);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -47,24 +48,43 @@ public:
     virtual void buildDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& background,
                                        OverlaySize overlay) = 0;
     virtual void installWallpaper(const std::string& pagePath) = 0;
+
+    /// Called once the sun table has been written, before the page is built: the step may begin here
+    /// the work of buildDaylightOverlays with the same values, as long as it writes nothing, calls
+    /// nothing of the host and raises nothing; buildDaylightOverlays then finishes it. By default
+    /// nothing is begun.
+    virtual void beginDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& background,
+                                       OverlaySize overlay)
+    {
+        static_cast<void>(appDir);
+        static_cast<void>(background);
+        static_cast<void>(overlay);
+    }
+    /// Drops what beginDaylightOverlays began, when the run ends before the overlay step.
+    virtual void abandonDaylightOverlays() noexcept {}
 };
 
 /// The real steps: the sun table, page, overlay and desktop units. The desktop step goes through
 /// `installWallpaper`, which the application supplies.
 class DefaultUpdateSteps final : public UpdateSteps {
 public:
-    explicit DefaultUpdateSteps(std::function<void(const std::string&)> installWallpaper)
-        : m_installWallpaper(std::move(installWallpaper))
-    {
-    }
+    explicit DefaultUpdateSteps(std::function<void(const std::string&)> installWallpaper);
+    ~DefaultUpdateSteps() override;
     void writeSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmtLocation) override;
     void buildPageContents(PageContext& page) override;
     void buildDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& background,
                                OverlaySize overlay) override;
     void installWallpaper(const std::string& pagePath) override;
+    /// Starts painting and encoding the overlay images on a worker thread while the page is built.
+    void beginDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& background,
+                               OverlaySize overlay) override;
+    void abandonDaylightOverlays() noexcept override;
 
 private:
+    struct BegunOverlays;
+
     std::function<void(const std::string&)> m_installWallpaper;
+    std::unique_ptr<BegunOverlays> m_begunOverlays;
 };
 
 /// Fixed inputs of the update, supplied by the application.

@@ -5,8 +5,10 @@
 #include "astro/Location.h"
 #include "astro/OrbiclockError.h"
 #include "locations/LocationRow.h"
+#include "wallpaper/DaylightOverlays.h"
 #include "wallpaper/IniFile.h"
 #include "wallpaper/PageContext.h"
+#include "wallpaper/SunTableFile.h"
 
 #include <gtest/gtest.h>
 
@@ -416,6 +418,131 @@ TEST_F(UpdatePipelineTest, DeveloperSettingsWrittenOnlyWhenTheirFolderExists)
         EXPECT_EQ(IniFile(m_dir / "dev" / "Orbiclock.ini").readInteger("Settings", "CurGmtOffsetTimes10", 999),
                   expected)
             << gmt;
+    }
+}
+
+// The real sun table and overlay steps, which begin the overlay images before the page; the page step
+// is a stand-in that looks at the image folder while the images may be under way.
+class RealOverlaySteps final : public UpdateSteps {
+public:
+    RealOverlaySteps(Journal& j, bool failPage) : m_j(j), m_failPage(failPage) {}
+    void writeSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmt) override
+    {
+        m_j.add("sunTable");
+        m_real.writeSunTable(file, clock, gmt);
+    }
+    void beginDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& bg,
+                               OverlaySize overlay) override
+    {
+        m_j.add("beginOverlays");
+        m_imageFolder = appDir / "opt";
+        m_real.beginDaylightOverlays(appDir, bg, overlay);
+    }
+    void abandonDaylightOverlays() noexcept override
+    {
+        m_j.add("abandonOverlays");
+        m_real.abandonDaylightOverlays();
+    }
+    void buildPageContents(PageContext&) override
+    {
+        m_j.add("page");
+        imagesDuringPage = folderListing(m_imageFolder);
+        if (m_failPage)
+            throw OrbiclockError("page failed");
+    }
+    void buildDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& bg,
+                               OverlaySize overlay) override
+    {
+        m_j.add("overlays");
+        m_real.buildDaylightOverlays(appDir, bg, overlay);
+    }
+    void installWallpaper(const std::string&) override { m_j.add("install"); }
+
+    static std::vector<std::string> folderListing(const std::filesystem::path& folder)
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string() + (entry.is_directory() ? "/" : "=" + slurp(entry.path())));
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::vector<std::string> imagesDuringPage;
+
+private:
+    Journal& m_j;
+    bool m_failPage;
+    std::filesystem::path m_imageFolder;
+    DefaultUpdateSteps m_real{[](const std::string&) {}};
+};
+
+struct BegunOverlayCase {
+    const char* name;
+    bool failPage;
+    bool dotsFileBlocked; ///< a folder stands where the dots image goes
+    const char* error;    ///< what the run raises, empty for none
+};
+
+TEST_F(UpdatePipelineTest, OverlaysBegunBeforeThePageAreSavedOnlyAtTheirStep)
+{
+    const BegunOverlayCase cases[] = {
+        {"success", false, false, ""},
+        {"pageFails", true, false, "page failed"},
+        {"overlayFileBlocked", false, true, "Cannot create file"},
+    };
+    // The images of this sun table built in one go, to compare the files with.
+    const std::filesystem::path reference = std::filesystem::temp_directory_path() / "orbiclock-pipeline-reference";
+    std::filesystem::remove_all(reference);
+    std::filesystem::create_directories(reference / "opt");
+    {
+        TLocation gmt("GMT", 0.0, 0.0, 0.0, 0.0);
+        WriteSunTable(reference / "riseset.txt", m_clock, gmt);
+        BuildDaylightOverlays(reference, 1600, 1.0, OverlaySize{1390, 1200});
+    }
+    const std::vector<std::string> built = RealOverlaySteps::folderListing(reference / "opt");
+    std::filesystem::remove_all(reference);
+    ASSERT_EQ(built.size(), 2u);
+
+    for (const auto& c : cases) {
+        SetUp();
+        std::filesystem::create_directory(m_dir / "opt");
+        std::ofstream(m_dir / "opt" / "1600_background_solid.gif", std::ios::binary) << "old solid";
+        if (c.dotsFileBlocked)
+            std::filesystem::create_directory(m_dir / "opt" / "1600_background_dots.gif");
+        const std::vector<std::string> before = RealOverlaySteps::folderListing(m_dir / "opt");
+        Journal journal;
+        FakeHost host(journal);
+        RealOverlaySteps steps(journal, c.failPage);
+        UpdatePipeline pipeline(environment(), host, steps);
+        VectorCursor rows({place(0, "Kolkata", 5.5, 1100, 600)});
+        std::string error;
+        try {
+            pipeline.run(rows);
+        } catch (const OrbiclockError& e) {
+            error = e.what();
+        }
+
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.name << ": " << error;
+        EXPECT_EQ(steps.imagesDuringPage, before) << c.name << ": nothing is written while the page is built";
+        const auto& e = journal.events;
+        const auto at = [&](const std::string& what) { return std::find(e.begin(), e.end(), what) - e.begin(); };
+        EXPECT_LT(at("sunTable"), at("beginOverlays")) << c.name;
+        EXPECT_LT(at("beginOverlays"), at("page")) << c.name;
+        EXPECT_EQ(journal.statusTexts().back(), c.failPage    ? status::kLocations
+                                                : *c.error ? status::kDaylightCurve
+                                                           : status::kDesktop)
+            << c.name;
+        const std::vector<std::string> after = RealOverlaySteps::folderListing(m_dir / "opt");
+        if (c.failPage) {
+            EXPECT_EQ(after, before) << c.name;
+            EXPECT_FALSE(journal.has("overlays")) << c.name;
+            EXPECT_LT(at("page"), at("abandonOverlays")) << c.name;
+        } else if (c.dotsFileBlocked) {
+            EXPECT_EQ(after, before) << c.name << ": the dots file comes first, so the solid one stays";
+            EXPECT_TRUE(std::filesystem::exists(m_dir / "Orbiclock.html")) << c.name << ": the page was saved";
+        } else {
+            EXPECT_EQ(after, built) << c.name << ": byte for byte the images of a build in one go";
+        }
     }
 }
 
