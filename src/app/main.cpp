@@ -1,132 +1,47 @@
-// Orbiclock: the world-clock map on the desktop. The entry point picks the run mode and hands over to
-// the main window; with an argument the window stays hidden and one operation runs.
+// Orbiclock: the world-clock map on the desktop. Without an argument the settings window opens (the
+// settings program, which needs the user interface toolkit); with one, one operation runs here, on
+// plain libraries only, so that the scheduled updates start in a few milliseconds. Where only the
+// toolkit can tell the screen size, the settings program runs the operation instead.
 
 #include "app/AppPaths.h"
+#include "app/CommandLineModes.h"
+#include "app/CommandLineScreen.h"
 #include "app/CrashReporter.h"
 #include "app/DesktopActions.h"
-#include "app/NewMsgDlg.h"
-#include "app/OrbiclockApplication.h"
 #include "app/RunMode.h"
+#include "app/SettingsProgramLauncher.h"
 #include "astro/Clock.h"
-#include "locations/TdlgMain.h"
-#include "locations/TfmLocationProperties.h"
-
-#include <QGuiApplication>
-#include <QMessageBox>
-#include <QScreen>
 
 #include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
+#include <exception>
 
 namespace orbiclock {
 namespace {
 
-ScreenSize primaryScreenSize()
-{
-    if (const char* forced = std::getenv("ORBICLOCK_SCREEN"))
-        if (auto size = parseScreenSize(forced))
-            return *size;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return {0, 0};
-    const QSize size = screen->size();
-    return {size.width(), size.height()};
-}
-
-/// The close-time question over `window`: 6 Yes, 7 No, 2 Cancel.
-int askUpdateQuestion(QWidget* window)
-{
-    return ShowMessageDialog(QStringLiteral("Do you wish to update the wallpaper to reflect changes made ?"),
-                             MessageKind::Confirmation, {DialogButton::Yes, DialogButton::No, DialogButton::Cancel},
-                             0, window);
-}
-
-void runOperations(RunMode mode, TdlgMain& dlgMain)
-{
-    switch (mode) {
-    case RunMode::AutoUpdate:
-        dlgMain.destroyPlaceGrid();
-        dlgMain.btnUpdateClick();
-        break;
-    case RunMode::FirstRun:
-        dlgMain.destroyPlaceGrid();
-        dlgMain.ImportSystemTimeZone();
-        dlgMain.SetActiveDesktopWallpaper("");
-        dlgMain.btnUpdateClick();
-        break;
-    case RunMode::Remove:
-        dlgMain.destroyPlaceGrid();
-        dlgMain.RemoveWallpaper();
-        break;
-    case RunMode::Interactive:
-    case RunMode::Unrecognised:
-        break;
-    }
-}
-
 int run(int argc, char** argv)
 {
-    chooseHeadlessPlatformIfNeeded();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const RunMode mode = runModeFromArguments(arguments);
-    const bool interactive = mode == RunMode::Interactive;
     const std::filesystem::path exe = executablePath();
-
-    OrbiclockApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orbiclock"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orbiclock"));
+    if (mode == RunMode::Interactive)
+        execSettingsProgram(exe, argv); // returns only by raising
+    const std::optional<ScreenSize> screen = commandLineScreenSize(processEnvironment);
+    if (!screen)
+        execSettingsProgram(exe, argv);
 
     CrashReporter reporter(std::filesystem::path(exe).replace_extension(".log"), ORBICLOCK_VERSION,
                            runModeName(mode));
-    const auto reportError = [&reporter, interactive](std::exception_ptr error) {
-        const std::string report = reporter.report(error);
-        if (interactive)
-            QMessageBox::critical(nullptr, QStringLiteral("Orbiclock"), QString::fromStdString(report));
-    };
-    app.setErrorHandler(reportError);
+    const auto reportError = [&reporter](std::exception_ptr error) { reporter.report(error); };
 
     SystemClock clock;
     const DesktopActions desktop = makeDesktopActions(exe.parent_path());
     MainWindowServices services;
     services.executablePath = exe;
     services.clock = &clock;
-    services.screenSize = primaryScreenSize;
+    services.screenSize = [size = *screen] { return size; };
     services.setActiveDesktopWallpaper = desktop.setActiveDesktopWallpaper;
     services.removeWallpaper = desktop.removeWallpaper;
-    services.reportError = reportError;
-    services.editPlace = [appDir = exe.parent_path()](QWidget* parent, const LocationRow& row) {
-        return TfmLocationProperties::editPlace(appDir, parent, row);
-    };
-    QWidget* mainWindow = nullptr; // set once the window exists; the question only comes later
-    services.askUpdateQuestion = [&mainWindow] { return askUpdateQuestion(mainWindow); };
-    if (!interactive && ::isatty(STDERR_FILENO))
-        services.statusEcho = [](const std::string& text) { std::fprintf(stderr, "%s...\n", text.c_str()); };
-
-    TdlgMain dlgMain(services);
-    mainWindow = &dlgMain;
-    try {
-        dlgMain.FormCreate();
-    } catch (...) {
-        // The window still opens; what FormCreate did not reach stays missing.
-        reportError(std::current_exception());
-    }
-
-    if (interactive) {
-        dlgMain.show();
-        return QApplication::exec();
-    }
-
-    try {
-        runOperations(mode, dlgMain);
-        dlgMain.FormClose();
-    } catch (...) {
-        const auto error = std::current_exception();
-        reportError(error);
-        std::fprintf(stderr, "Orbiclock: %s\n", CrashReporter::messageOf(error).c_str());
-        return 1;
-    }
-    return 0;
+    return runCommandLineMode(CommandLineRun{mode, reportError, terminalStatusEcho()}, std::move(services));
 }
 
 } // namespace

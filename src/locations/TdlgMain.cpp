@@ -33,12 +33,6 @@ constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 6;
 constexpr int kBottomRowTop = kGridTop + kGridHeight + 11;
 
-std::filesystem::path withExtension(std::filesystem::path path, const char* extension)
-{
-    path.replace_extension(extension);
-    return path;
-}
-
 QLabel* boldLabel(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -77,12 +71,9 @@ private:
 
 TdlgMain::TdlgMain(MainWindowServices services, QWidget* parent)
     : QDialog(parent),
-      m_services(std::move(services)),
-      m_appDir(m_services.executablePath.parent_path()),
-      m_settings(withExtension(m_services.executablePath, ".ini"))
+      m_services(services),
+      m_controller(std::move(services), static_cast<UpdateHost&>(*this))
 {
-    if (m_services.clock == nullptr || !m_services.screenSize)
-        throw OrbiclockError("The main window needs a clock and a screen size");
     setObjectName(QStringLiteral("dlgMain"));
     setWindowTitle(QStringLiteral("Orbiclock Settings"));
     // A fixed border with the system menu and the close box only.
@@ -95,7 +86,6 @@ TdlgMain::TdlgMain(MainWindowServices services, QWidget* parent)
     HelpRouter::attachF1(this);
 
     buildControls();
-    rebuildPipeline();
 }
 
 TdlgMain::~TdlgMain()
@@ -218,20 +208,6 @@ void TdlgMain::buildControls()
     syncSpinnerControl();
 }
 
-void TdlgMain::rebuildPipeline()
-{
-    m_steps = std::make_unique<DefaultUpdateSteps>(
-        [this](const std::string& pagePath) { SetActiveDesktopWallpaper(pagePath); });
-    UpdateEnvironment env;
-    env.appDir = m_appDir;
-    env.clock = m_services.clock;
-    env.screenSize = m_services.screenSize;
-    env.overlay = m_overlay;
-    env.visibleCount = [this] { return m_spinner.value(); };
-    UpdateHost& host = *this;
-    m_pipeline = std::make_unique<UpdatePipeline>(std::move(env), host, *m_steps);
-}
-
 void TdlgMain::FormCreate()
 {
     // Whatever step fails, the visible spinner and the grid show the state that was reached.
@@ -244,67 +220,44 @@ void TdlgMain::FormCreate()
         }
     } showReachedState{*this};
 
-    m_locationsChanged = false;
-    m_store.setDirectory(m_appDir / "data");
     m_helpFile = withExtension(m_services.executablePath, ".help");
     m_helpRouter->setHelpFile(m_helpFile);
     m_spinnerHandlerAttached = false;
-
-    m_store.setFiltered(false);
-    m_store.open();
-    m_spinner.setMaximum(m_store.recordCount() - 1);
-    m_store.close();
-
-    LoadSettings();
+    m_controller.prepareTable();
     m_spinnerHandlerAttached = true;
-
-    m_store.setFilterMaxIdx(m_spinner.value());
-    m_store.setFiltered(true);
-    m_store.open();
-}
-
-void TdlgMain::LoadSettings()
-{
-    const LoadedSettings loaded = applyStartupSettings(m_settings, m_services.screenSize().width, m_spinner);
-    m_overlay = loaded.overlay;
-    rebuildPipeline(); // the overlay size is fixed from here on
+    m_controller.openVisibleRows();
 }
 
 bool TdlgMain::FormClose()
 {
-    m_settings.writeMaxNumLocs(m_spinner.value());
-    if (!m_locationsChanged)
-        return true;
-    const int answer = m_services.askUpdateQuestion ? m_services.askUpdateQuestion() : 7;
-    if (answer == 6) {
-        btnUpdateClick();
-        return true;
+    switch (m_controller.FormClose()) {
+    case CloseDecision::Close: return true;
+    case CloseDecision::UpdateThenClose: btnUpdateClick(); return true;
+    case CloseDecision::StayOpen: return false;
     }
-    return answer == 7;
+    return false;
 }
 
 void TdlgMain::FormDestroy() noexcept
 {
-    m_store.close();
+    m_controller.tblLocations().close();
 }
 
 void TdlgMain::setVisibleCount(std::int32_t value)
 {
-    const std::int32_t before = m_spinner.value();
-    m_spinner.setValue(value);
+    const std::int32_t before = m_controller.spinNumCities().value();
+    m_controller.spinNumCities().setValue(value);
     syncSpinnerControl();
-    if (m_spinnerHandlerAttached && m_spinner.value() != before)
+    if (m_spinnerHandlerAttached && m_controller.spinNumCities().value() != before)
         spinNumCitiesChange();
 }
 
 void TdlgMain::spinNumCitiesChange()
 {
     clearStatusNote();
-    m_store.close();
+    m_controller.tblLocations().close();
     refreshGrid(); // a closed table shows no rows, also when reopening fails
-    m_store.setFilterMaxIdx(m_spinner.value());
-    m_store.setFiltered(true);
-    m_store.open();
+    m_controller.openVisibleRows();
     refreshGrid();
 }
 
@@ -314,19 +267,19 @@ void TdlgMain::syncSpinnerControl()
         return;
     const QSignalBlocker quiet(m_spinNumCities);
     // With equal bounds the model takes any value, so the control must not clamp either.
-    if (m_spinner.minimum() == m_spinner.maximum())
+    if (m_controller.spinNumCities().minimum() == m_controller.spinNumCities().maximum())
         m_spinNumCities->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     else
-        m_spinNumCities->setRange(m_spinner.minimum(), m_spinner.maximum());
-    m_spinNumCities->setValue(m_spinner.value());
+        m_spinNumCities->setRange(m_controller.spinNumCities().minimum(), m_controller.spinNumCities().maximum());
+    m_spinNumCities->setValue(m_controller.spinNumCities().value());
 }
 
 void TdlgMain::refreshGrid()
 {
-    m_locations->setRows(m_store.isOpen() ? m_store.rows() : std::vector<LocationRow>{});
-    if (m_cxGrid1 == nullptr || !m_store.isOpen() || m_store.recordCount() == 0)
+    m_locations->setRows(m_controller.tblLocations().isOpen() ? m_controller.tblLocations().rows() : std::vector<LocationRow>{});
+    if (m_cxGrid1 == nullptr || !m_controller.tblLocations().isOpen() || m_controller.tblLocations().recordCount() == 0)
         return;
-    const QModelIndex current = m_dsLocations->mapFromSource(m_locations->index(m_store.recordNumber(), 0));
+    const QModelIndex current = m_dsLocations->mapFromSource(m_locations->index(m_controller.tblLocations().recordNumber(), 0));
     m_cxGrid1->selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect |
                                                               QItemSelectionModel::Rows);
     m_cxGrid1->scrollTo(current);
@@ -335,9 +288,9 @@ void TdlgMain::refreshGrid()
 void TdlgMain::gridRowChanged(const QModelIndex& current)
 {
     clearStatusNote();
-    if (!current.isValid() || !m_store.isOpen())
+    if (!current.isValid() || !m_controller.tblLocations().isOpen())
         return;
-    m_store.moveTo(m_dsLocations->mapToSource(current).row());
+    m_controller.tblLocations().moveTo(m_dsLocations->mapToSource(current).row());
 }
 
 void TdlgMain::btnModifyClick()
@@ -349,13 +302,13 @@ void TdlgMain::btnModifyClick()
         showStatusNote(QString::fromLatin1(kEditingUnavailable));
         return;
     }
-    const LocationRow row = m_store.current();
+    const LocationRow row = m_controller.tblLocations().current();
     const std::optional<LocationRow> edited = m_services.editPlace(this, row);
     if (!edited)
         return;
-    m_store.overwriteCurrent(*edited);
-    m_locationsChanged = true;
-    m_locations->updateRow(m_store.recordNumber(), m_store.current());
+    m_controller.tblLocations().overwriteCurrent(*edited);
+    m_controller.setLocationsChanged(true);
+    m_locations->updateRow(m_controller.tblLocations().recordNumber(), m_controller.tblLocations().current());
 }
 
 void TdlgMain::cxGrid1DblClick()
@@ -378,41 +331,27 @@ void TdlgMain::btnUpdateClick()
 {
     clearStatusNote();
     const BusyScope busy(*this);
-    m_pipeline->run(m_store);
+    m_controller.btnUpdateClick();
 }
 
 LocationOffset TdlgMain::ComputeLocationOffset(const TLocationRec& a, const TLocationRec& b) const
 {
-    return orbiclock::ComputeLocationOffset(a, b, *m_services.clock);
+    return m_controller.ComputeLocationOffset(a, b);
 }
 
 void TdlgMain::SetActiveDesktopWallpaper(const std::string& path)
 {
-    if (!m_services.setActiveDesktopWallpaper)
-        throw OrbiclockError("No desktop installation is available on this system");
-    m_services.setActiveDesktopWallpaper(path);
+    m_controller.SetActiveDesktopWallpaper(path);
 }
 
 void TdlgMain::RemoveWallpaper()
 {
-    if (!m_services.removeWallpaper)
-        throw OrbiclockError("No desktop installation is available on this system");
-    m_services.removeWallpaper();
+    m_controller.RemoveWallpaper();
 }
 
 void TdlgMain::ImportSystemTimeZone()
 {
-    const SystemTimeZoneReading zone = m_services.systemTimeZone ? m_services.systemTimeZone() : readSystemTimeZone();
-    m_store.first();
-    const SystemTimeZoneImport imported = importSystemTimeZone(m_store.current(), zone.info);
-    // What the row cannot hold is not an error: the import goes on, and the report file says why.
-    if (m_services.reportError) {
-        for (const std::string& note : zone.notes)
-            m_services.reportError(std::make_exception_ptr(SystemTimeZoneNote(note)));
-        for (const std::string& note : imported.notes)
-            m_services.reportError(std::make_exception_ptr(SystemTimeZoneNote(zone.source + ": " + note)));
-    }
-    m_store.overwriteCurrent(imported.row);
+    m_controller.ImportSystemTimeZone();
 }
 
 void TdlgMain::destroyPlaceGrid()

@@ -1,11 +1,8 @@
 #pragma once
 
 #include "astro/LocationOffset.h"
-#include "locations/CountSpinnerModel.h"
-#include "locations/LocationStore.h"
-#include "locations/MainSettings.h"
-#include "locations/SystemTimeZoneImport.h"
-#include "wallpaper/UpdatePipeline.h"
+#include "locations/MainController.h"
+#include "locations/MainWindowServices.h"
 
 #include <QDialog>
 
@@ -27,32 +24,9 @@ class Clock;
 class HelpRouter;
 class LocationTableModel;
 
-/// What the main window is given by the application instead of reaching for globals.
-struct MainWindowServices {
-    std::filesystem::path executablePath;      ///< the real path of the running executable
-    const Clock* clock = nullptr;
-    std::function<ScreenSize()> screenSize;
-    /// Makes a page the desktop wallpaper (an empty path: no wallpaper), the desktop colour first.
-    std::function<void(const std::string&)> setActiveDesktopWallpaper;
-    /// Takes the wallpaper away, leaving the desktop colour.
-    std::function<void()> removeWallpaper;
-    /// Reports an error that ended an event handler (the crash reporter).
-    std::function<void(std::exception_ptr)> reportError;
-    /// Shows a status text of the update outside the window too (command-line progress); may be empty.
-    std::function<void(const std::string&)> statusEcho;
-    /// The close-time question; returns 6 (Yes), 7 (No) or 2 (Cancel).
-    std::function<int()> askUpdateQuestion;
-    /// Edits one place in the location properties dialog, shown modally over `parent`: returns the
-    /// edited row on OK, nothing on Cancel. The controls of `parent` are disabled meanwhile, the
-    /// window itself stays enabled so that a dialog parented to it takes input. Empty: editing is
-    /// not available and Modify says so.
-    std::function<std::optional<LocationRow>(QWidget* parent, const LocationRow& row)> editPlace;
-    /// The system's time zone for ImportSystemTimeZone; empty: the zone local time uses (TZ, /etc/localtime).
-    std::function<SystemTimeZoneReading()> systemTimeZone;
-};
-
-/// The main settings window `dlgMain`: owns the location table, the count spinner, the settings and the
-/// update pipeline. The command-line modes create it hidden and call its operations directly.
+/// The main settings window `dlgMain`: shows the location table and the count spinner of its controller,
+/// which owns them with the settings and the update pipeline. Created hidden, it runs the command-line
+/// modes too where the program needs the toolkit for the screen.
 class TdlgMain : public QDialog, private UpdateHost {
     Q_OBJECT
 
@@ -107,15 +81,15 @@ public:
     /// The router of every help request of the program.
     HelpRouter& helpRouter() const noexcept { return *m_helpRouter; }
 
-    LocationStore& tblLocations() noexcept { return m_store; }
-    CountSpinnerModel& spinNumCities() noexcept { return m_spinner; }
+    LocationStore& tblLocations() noexcept { return m_controller.tblLocations(); }
+    CountSpinnerModel& spinNumCities() noexcept { return m_controller.spinNumCities(); }
     /// Sets the spinner's value (clamped) and refilters when the change handler is attached.
     void setVisibleCount(std::int32_t value);
-    const MainSettings& settings() const noexcept { return m_settings; }
-    OverlaySize overlaySize() const noexcept { return m_overlay; }
-    bool locationsChanged() const noexcept { return m_locationsChanged; }
-    void setLocationsChanged(bool changed) override { m_locationsChanged = changed; }
-    const UpdatePipeline& pipeline() const noexcept { return *m_pipeline; }
+    const MainSettings& settings() const noexcept { return m_controller.settings(); }
+    OverlaySize overlaySize() const noexcept { return m_controller.overlaySize(); }
+    bool locationsChanged() const noexcept { return m_controller.locationsChanged(); }
+    void setLocationsChanged(bool changed) override { m_controller.setLocationsChanged(changed); }
+    const UpdatePipeline& pipeline() const noexcept { return m_controller.pipeline(); }
     const std::filesystem::path& helpFile() const noexcept { return m_helpFile; }
     QLabel* pnlStatus() const noexcept { return m_pnlStatus; }
 
@@ -130,8 +104,6 @@ private:
     class BusyScope;
     class ControlsDisabled;
 
-    void LoadSettings();
-    void rebuildPipeline();
     void buildControls();
     /// Shows the spinner model's bounds and value in the visible spinner.
     void syncSpinnerControl();
@@ -147,13 +119,8 @@ private:
     void processMessages() override;
 
     MainWindowServices m_services;
-    std::filesystem::path m_appDir;
-    MainSettings m_settings;
-    LocationStore m_store;
-    CountSpinnerModel m_spinner;
+    MainController m_controller;
     bool m_spinnerHandlerAttached = false;
-    bool m_locationsChanged = false;
-    OverlaySize m_overlay;
     std::filesystem::path m_helpFile;
     QLabel* m_pnlStatus = nullptr;
     QWidget* m_client = nullptr;
@@ -169,8 +136,6 @@ private:
     bool m_statusNoteShown = false;
     int m_busy = 0;                                    // an update or an edit is running
     bool m_centred = false;
-    std::unique_ptr<DefaultUpdateSteps> m_steps;
-    std::unique_ptr<UpdatePipeline> m_pipeline;
 };
 
 } // namespace orbiclock

@@ -64,7 +64,7 @@ chmod 755 "$work/app"
 grep -q 'Cannot create file' "$work/err" || fail "unwritable page: stderr was: $(cat "$work/err")"
 [ "$(cat "$work/app/Orbiclock.html")" = "old page" ] || fail "unwritable page: old page changed"
 
-# 4. An unrecognised argument only creates and closes the hidden window: settings written, nothing else.
+# 4. An unrecognised argument only prepares the place table and closes: settings written, nothing else.
 fresh_app
 "$work/app/Orbiclock" autoupdate 2>"$work/err"; rc=$?
 [ $rc -eq 0 ] || fail "unrecognised argument: exit code $rc: $(cat "$work/err")"
@@ -87,6 +87,33 @@ rm -rf "$work/app/data"
 grep -q 'Cannot perform this operation on a closed dataset' "$work/err" || fail "missing data: stderr was: $(cat "$work/err")"
 [ "$(grep -c 'Orbiclock error report' "$work/app/Orbiclock.log")" -eq 2 ] || fail "missing data: expected two reports"
 [ "$(wc -l <"$work/app/riseset.txt")" -eq 1049 ] || fail "missing data: the sun table is written before the location step"
+
+# 7. The command-line program loads no user interface toolkit; the settings program is what does.
+ldd "$work/app/Orbiclock" | grep -q 'libQt6' && fail "Orbiclock links the toolkit: $(ldd "$work/app/Orbiclock" | grep libQt6)"
+ldd "$work/app/orbiclock-settings" | grep -q 'libQt6Widgets' || fail "orbiclock-settings does not link Qt Widgets"
+
+# 8. Where only the toolkit knows the screen (no display, no ORBICLOCK_SCREEN), the settings program runs
+#    the mode on its offscreen screen: the same files, the same report file, the same failure output.
+fresh_app
+env -u ORBICLOCK_SCREEN "$work/app/Orbiclock" -autoupdate 2>"$work/err" || fail "-autoupdate through the settings program exited $?: $(cat "$work/err")"
+[ -s "$work/app/Orbiclock.html" ] || fail "no page after -autoupdate through the settings program"
+[ "$(wc -l <"$work/app/riseset.txt")" -eq 1049 ] || fail "no sun table after -autoupdate through the settings program"
+grep -q '^MaxNumLocs=' "$work/app/Orbiclock.ini" || fail "settings program: settings not written next to Orbiclock"
+# The offscreen screen is 800 x 600: its background's overlays show whose screen size was used.
+[ -s "$work/app/opt/800_background_dots.gif" ] || fail "the settings program did not use the toolkit's screen"
+rm "$work/app/Orbiclock_TEMPLATE.html"
+env -u ORBICLOCK_SCREEN "$work/app/Orbiclock" -autoupdate 2>"$work/err"; rc=$?
+[ $rc -eq 1 ] || fail "settings program, missing template: exit code $rc, expected 1"
+grep -q 'Orbiclock: Cannot open file ".*Orbiclock_TEMPLATE.html"' "$work/err" || fail "settings program, missing template: stderr was: $(cat "$work/err")"
+grep -q 'Message: Cannot open file' "$work/app/Orbiclock.log" || fail "settings program: no report in Orbiclock.log"
+
+# 9. Without the settings program the window cannot open: a clear message and exit 1, nothing written.
+fresh_app
+rm "$work/app/orbiclock-settings"
+"$work/app/Orbiclock" 2>"$work/err"; rc=$?
+[ $rc -eq 1 ] || fail "missing settings program: exit code $rc, expected 1"
+grep -q "Orbiclock: Cannot start .*orbiclock-settings" "$work/err" || fail "missing settings program: stderr was: $(cat "$work/err")"
+[ -e "$work/app/Orbiclock.ini" ] && fail "missing settings program: settings written"
 
 if [ $failures -ne 0 ]; then
   echo "$failures check(s) failed"
