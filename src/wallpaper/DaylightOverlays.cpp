@@ -238,9 +238,8 @@ namespace {
 
 /// The images in the order their files are written.
 constexpr DaylightVariant kVariants[] = {DaylightVariant::Dots, DaylightVariant::Solid};
-/// The order in which they are handed out: the solid image, the slower one to encode, goes to the
-/// worker, which starts on it at once; the calling thread usually joins in later for the dots.
-constexpr std::size_t kEncodeOrder[] = {1, 0};
+constexpr std::size_t kDots = 0;
+constexpr std::size_t kSolid = 1;
 
 } // namespace
 
@@ -248,8 +247,7 @@ DaylightOverlayBuild::DaylightOverlayBuild(const std::filesystem::path& appDir, 
                                            double mapScale, OverlaySize overlay)
     : m_imageFolder(appDir / "opt"), m_backgroundWidth(backgroundWidth), m_mapScale(mapScale), m_overlay(overlay)
 {
-    static_assert(std::size(kVariants) == std::extent_v<decltype(m_images)> &&
-                  std::size(kEncodeOrder) == std::size(kVariants));
+    static_assert(std::size(kVariants) == std::extent_v<decltype(m_images)>);
     // Failures wait for save(), which raises them where a one-by-one build would have.
     try {
         if (overlay.width <= 0 || overlay.height <= 0)
@@ -262,19 +260,50 @@ DaylightOverlayBuild::DaylightOverlayBuild(const std::filesystem::path& appDir, 
         return;
     }
 
-    // Each image on its own bitmap, one image per chunk; a failure is kept for save().
-    m_work = std::make_unique<ChunksOnTwoThreads>(std::size(kVariants), 1, [this](std::size_t begin, std::size_t end) {
-        for (std::size_t k = begin; k < end; ++k) {
-            const std::size_t image = kEncodeOrder[k];
-            try {
-                Bitmap32 bitmap(m_overlay.width, m_overlay.height, daylight_colour::kBackground);
-                PaintDaylightCurve(bitmap, kVariants[image], m_table, m_mapScale);
-                m_images[image].bytes = encodeTransparentGif(bitmap);
-            } catch (...) {
-                m_images[image].error = std::current_exception();
-            }
-        }
+    // The work in the order it is handed out, one job per chunk. The worker, which starts at once,
+    // paints the dots image and then paints and encodes the solid one, the slower to encode; the calling
+    // thread, free once the page is built, encodes the dots image. Only the dots encoding waits for a
+    // job, one handed out before it, which whoever took it finishes.
+    static constexpr Job kJobs[] = {Job::PaintDots, Job::Solid, Job::EncodeDots};
+    m_work = std::make_unique<ChunksOnTwoThreads>(std::size(kJobs), 1, [this](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k)
+            run(kJobs[k]);
     });
+}
+
+void DaylightOverlayBuild::run(Job job) noexcept
+{
+    // Each image on its own bitmap; a failure is kept for save().
+    switch (job) {
+    case Job::PaintDots:
+        try {
+            m_dotsBitmap = Bitmap32(m_overlay.width, m_overlay.height, daylight_colour::kBackground);
+            PaintDaylightCurve(m_dotsBitmap, kVariants[kDots], m_table, m_mapScale);
+        } catch (...) {
+            m_images[kDots].error = std::current_exception();
+        }
+        m_dotsPainted.count_down();
+        break;
+    case Job::Solid:
+        try {
+            Bitmap32 bitmap(m_overlay.width, m_overlay.height, daylight_colour::kBackground);
+            PaintDaylightCurve(bitmap, kVariants[kSolid], m_table, m_mapScale);
+            m_images[kSolid].bytes = encodeTransparentGif(bitmap);
+        } catch (...) {
+            m_images[kSolid].error = std::current_exception();
+        }
+        break;
+    case Job::EncodeDots:
+        m_dotsPainted.wait();
+        try {
+            if (!m_images[kDots].error)
+                m_images[kDots].bytes = encodeTransparentGif(m_dotsBitmap);
+        } catch (...) {
+            m_images[kDots].error = std::current_exception();
+        }
+        m_dotsBitmap = Bitmap32();
+        break;
+    }
 }
 
 DaylightOverlayBuild::~DaylightOverlayBuild() = default;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <latch>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,6 +70,9 @@ public:
     void save();
 
 private:
+    enum class Job { PaintDots, Solid, EncodeDots };
+    void run(Job job) noexcept;
+
     struct EncodedImage {
         std::vector<std::uint8_t> bytes;
         std::exception_ptr error;
@@ -81,6 +85,8 @@ private:
     std::exception_ptr m_setupError; ///< an empty overlay size or an unreadable table
     SunTableContents m_table;
     EncodedImage m_images[2];                   ///< dots, solid
+    Bitmap32 m_dotsBitmap;                      ///< painted by one job, encoded by another
+    std::latch m_dotsPainted{1};
     std::unique_ptr<ChunksOnTwoThreads> m_work; // last: joined before what it uses goes
 };
 

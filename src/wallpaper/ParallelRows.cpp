@@ -43,12 +43,13 @@ void ChunksOnTwoThreads::finish()
 
 void ChunksOnTwoThreads::drain() noexcept
 {
-    for (;;) {
+    // Stopping is looked at before a chunk is taken, so a chunk once taken runs: a later chunk may
+    // wait for an earlier one.
+    while (!m_stopping.load(std::memory_order_relaxed)) {
         const std::size_t chunk = m_next.fetch_add(1, std::memory_order_relaxed);
         // Chunks are taken in increasing order, so every chunk before a failed one has been taken and
         // finishes; the ones after it cannot change which error is raised.
-        if (chunk >= m_chunkCount || chunk > m_firstFailed.load(std::memory_order_relaxed) ||
-            m_stopping.load(std::memory_order_relaxed))
+        if (chunk >= m_chunkCount || chunk > m_firstFailed.load(std::memory_order_relaxed))
             return;
         const std::size_t begin = chunk * m_chunkSize;
         try {

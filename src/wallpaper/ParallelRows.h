@@ -14,6 +14,9 @@ namespace orbiclock {
 /// which starts at construction, and by the thread that calls finish(), each taking the next chunk
 /// when it is done with its last.
 ///
+/// A chunk once taken runs to its end unless an earlier chunk has failed, so a task may wait for the
+/// outcome of an earlier chunk that cannot fail (the other thread is then on it or done with it).
+///
 /// Results must not depend on the thread: the task writes each index's result to its own place, and
 /// what it reads is read-only until finish() returns. When no thread can be started, finish() does
 /// all the chunks on the calling thread. A chunkSize of 0 counts as 1.

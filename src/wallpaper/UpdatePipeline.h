@@ -53,12 +53,9 @@ public:
     /// the work of buildDaylightOverlays with the same values, as long as it writes nothing, calls
     /// nothing of the host and raises nothing; buildDaylightOverlays then finishes it. By default
     /// nothing is begun.
-    virtual void beginDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& background,
-                                       OverlaySize overlay)
+    virtual void beginDaylightOverlays(const std::filesystem::path& /*appDir*/, const BackgroundLayout& /*background*/,
+                                       OverlaySize /*overlay*/)
     {
-        static_cast<void>(appDir);
-        static_cast<void>(background);
-        static_cast<void>(overlay);
     }
     /// Drops what beginDaylightOverlays began, when the run ends before the overlay step.
     virtual void abandonDaylightOverlays() noexcept {}

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <ostream>
 #include <set>
 #include <string>
 #include <thread>
@@ -87,6 +88,11 @@ struct FailureCase {
     Thrown thrown;
 };
 
+std::ostream& operator<<(std::ostream& out, const FailureCase& c)
+{
+    return out << c.name;
+}
+
 constexpr FailureCase kFailures[] = {
     {"FirstChunkFileError", 40, 0, Thrown::FileError},
     {"MiddleChunkFileError", 200, 37, Thrown::FileError},
@@ -106,6 +112,9 @@ TEST_P(LowestFailure, ReachesTheCallerAsThrownAfterEveryEarlierChunkRan)
         try {
             forEachChunkOnTwoThreads(c.count, 1, [&](std::size_t begin, std::size_t) {
                 ++visits[begin];
+                // A little work per chunk, so that the worker is under way before the failures start.
+                for (int i = 0; i < 20; ++i)
+                    std::this_thread::yield();
                 if (begin < c.failFrom)
                     return;
                 if (c.thrown == Thrown::FileError)
@@ -150,6 +159,24 @@ TEST(ParallelRows, AnErrorThrownOnTheWorkerReachesTheCaller)
         EXPECT_EQ(std::string(error.what()), "thrown on the worker");
     }
     EXPECT_TRUE(workerThrew);
+}
+
+// Dropped without finish(), as an abandoned overlay build is: the worker takes no new chunk, and the
+// one it is on has ended before the objects the task uses go out of scope.
+TEST(ParallelRows, DroppingUnfinishedWorkWaitsForTheWorkersChunk)
+{
+    for (int round = 0; round < 200; ++round) {
+        std::atomic<int> started{0};
+        std::atomic<int> ended{0};
+        {
+            ChunksOnTwoThreads chunks(64, 1, [&](std::size_t, std::size_t) {
+                ++started;
+                std::this_thread::yield();
+                ++ended;
+            });
+        }
+        ASSERT_EQ(started.load(), ended.load()) << "round " << round;
+    }
 }
 
 } // namespace

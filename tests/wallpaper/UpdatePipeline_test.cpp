@@ -462,7 +462,8 @@ public:
     {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(folder))
-            names.push_back(entry.path().filename().string() + (entry.is_directory() ? "/" : "=" + slurp(entry.path())));
+            names.push_back(entry.path().filename().string() +
+                            (entry.is_directory() ? "/" : "=" + slurp(entry.path())));
         std::sort(names.begin(), names.end());
         return names;
     }
