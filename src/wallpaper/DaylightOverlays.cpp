@@ -181,45 +181,117 @@ void paintDotsRow(Pixel32* row, const std::vector<long double>& phases, const st
 
 } // namespace
 
+namespace {
+
+/// The painting of one image row by row: which table lines paint which bitmap row, worked out once.
+/// Every line paints only its own row, so a row comes out the same whether the image is painted whole
+/// or one row at a time; the encoder takes the rows one by one and the image is never held whole.
+class DaylightRows {
+public:
+    DaylightRows(DaylightVariant variant, const SunTableContents& table, double mapScale, std::int32_t width,
+                 std::int32_t height)
+        : m_variant(variant), m_table(table), m_width(width)
+    {
+        // The checks in the order of a whole-image painting, so the same table raises the same error.
+        if (table.lastY < table.firstY)
+            return;
+        const std::int64_t wanted = static_cast<std::int64_t>(table.lastY) - table.firstY + 1;
+        if (wanted > static_cast<std::int64_t>(table.lines.size()))
+            throw OrbiclockError("List index out of bounds (" + std::to_string(table.lines.size()) + ")");
+        const auto lineCount = static_cast<std::int32_t>(wanted);
+        const std::vector<std::int32_t> rows = bitmapRows(table, lineCount, mapScale);
+        if (width <= 0 || height <= 0)
+            return;
+        m_phases = columnPhases(width, mapScale);
+        m_runs = monotonicRuns(m_phases);
+        m_tolerance = 1.0L / width;
+        m_ranges.resize(4 * m_runs.size());
+
+        // The lines of each row in the order a whole-image painting takes them, as row → [first, end)
+        // into m_lines.
+        std::vector<std::pair<std::int32_t, std::int32_t>> painted; // (row, line)
+        if (variant == DaylightVariant::Solid) {
+            for (std::int32_t i = 0; i < lineCount; ++i) {
+                const std::int32_t r = rows[static_cast<std::size_t>(i)];
+                if (r < 0 || r >= height)
+                    continue;
+                // Each line paints its whole row, so of several lines on one row only the last one shows.
+                if (i + 1 < lineCount && rows[static_cast<std::size_t>(i) + 1] == r)
+                    continue;
+                painted.emplace_back(r, i);
+            }
+        } else {
+            for (std::int32_t i = 0; i < lineCount; i += kDotLineStep) {
+                const std::int32_t y = table.firstY + i;
+                const std::int32_t r = rows[static_cast<std::size_t>(i)];
+                if (y <= kDotRowAbove || y >= kDotRowBelow || r < 0 || r >= height)
+                    continue;
+                painted.emplace_back(r, i);
+            }
+        }
+        std::stable_sort(painted.begin(), painted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        m_firstLine.assign(static_cast<std::size_t>(height) + 1, 0);
+        for (const auto& [r, i] : painted)
+            ++m_firstLine[static_cast<std::size_t>(r) + 1];
+        for (std::size_t r = 1; r < m_firstLine.size(); ++r)
+            m_firstLine[r] += m_firstLine[r - 1];
+        m_lines.reserve(painted.size());
+        for (const auto& [r, i] : painted)
+            m_lines.push_back(i);
+    }
+
+    /// Paints the table lines of bitmap row r onto `row`, which holds what the row had before.
+    void paint(std::int32_t r, Pixel32* row)
+    {
+        if (m_firstLine.empty())
+            return;
+        const std::size_t end = m_firstLine[static_cast<std::size_t>(r) + 1];
+        for (std::size_t k = m_firstLine[static_cast<std::size_t>(r)]; k < end; ++k) {
+            const std::int32_t i = m_lines[k];
+            const SunTableLine& line = m_table.lines[static_cast<std::size_t>(i)];
+            if (m_variant == DaylightVariant::Solid)
+                paintSolidRow(row, m_phases, m_runs, line, i);
+            else
+                paintDotsRow(row, m_phases, m_runs, m_ranges, line, m_tolerance);
+        }
+    }
+
+    std::int32_t width() const noexcept { return m_width; }
+
+private:
+    DaylightVariant m_variant;
+    const SunTableContents& m_table;
+    std::int32_t m_width;
+    std::vector<long double> m_phases;
+    std::vector<Run> m_runs;
+    std::vector<Run> m_ranges; // scratch of the dots rows
+    long double m_tolerance = 0;
+    std::vector<std::size_t> m_firstLine; // per row, plus the end of the last
+    std::vector<std::int32_t> m_lines;
+};
+
+} // namespace
+
 void PaintDaylightCurve(Bitmap32& bitmap, DaylightVariant variant, const SunTableContents& table, double mapScale)
 {
-    if (table.lastY < table.firstY)
-        return;
-    const std::int64_t wanted = static_cast<std::int64_t>(table.lastY) - table.firstY + 1;
-    if (wanted > static_cast<std::int64_t>(table.lines.size()))
-        throw OrbiclockError("List index out of bounds (" + std::to_string(table.lines.size()) + ")");
-    const auto lineCount = static_cast<std::int32_t>(wanted);
+    DaylightRows rows(variant, table, mapScale, bitmap.width(), bitmap.height());
+    for (std::int32_t r = 0; r < bitmap.height(); ++r)
+        rows.paint(r, bitmap.row(r));
+}
 
-    const std::vector<std::int32_t> rows = bitmapRows(table, lineCount, mapScale);
-    const std::int32_t width = bitmap.width();
-    const std::int32_t height = bitmap.height();
-    if (width <= 0)
-        return;
-    const std::vector<long double> phases = columnPhases(width, mapScale);
-
-    const std::vector<Run> runs = monotonicRuns(phases);
-    if (variant == DaylightVariant::Solid) {
-        for (std::int32_t i = 0; i < lineCount; ++i) {
-            const std::int32_t r = rows[static_cast<std::size_t>(i)];
-            if (r < 0 || r >= height)
-                continue;
-            // Each line paints its whole row, so of several lines on one row only the last one shows.
-            if (i + 1 < lineCount && rows[static_cast<std::size_t>(i) + 1] == r)
-                continue;
-            paintSolidRow(bitmap.row(r), phases, runs, table.lines[static_cast<std::size_t>(i)], i);
-        }
-        return;
-    }
-
-    const long double tolerance = 1.0L / width;
-    std::vector<Run> ranges(4 * runs.size());
-    for (std::int32_t i = 0; i < lineCount; i += kDotLineStep) {
-        const std::int32_t y = table.firstY + i;
-        const std::int32_t r = rows[static_cast<std::size_t>(i)];
-        if (y <= kDotRowAbove || y >= kDotRowBelow || r < 0 || r >= height)
-            continue;
-        paintDotsRow(bitmap.row(r), phases, runs, ranges, table.lines[static_cast<std::size_t>(i)], tolerance);
-    }
+std::vector<std::uint8_t> encodeDaylightOverlay(DaylightVariant variant, const SunTableContents& table,
+                                                double mapScale, OverlaySize overlay)
+{
+    if (overlay.width <= 0 || overlay.height <= 0)
+        throw RangeError("Invalid overlay size " + std::to_string(overlay.width) + " x " +
+                         std::to_string(overlay.height));
+    DaylightRows rows(variant, table, mapScale, overlay.width, overlay.height);
+    std::vector<Pixel32> row(static_cast<std::size_t>(overlay.width));
+    return encodeTransparentGif(overlay.width, overlay.height, [&](std::int32_t r) {
+        std::fill(row.begin(), row.end(), daylight_colour::kBackground);
+        rows.paint(r, row.data());
+        return row.data();
+    });
 }
 
 std::string daylightOverlayFileName(std::int32_t backgroundWidth, DaylightVariant variant)
@@ -260,11 +332,10 @@ DaylightOverlayBuild::DaylightOverlayBuild(const std::filesystem::path& appDir, 
         return;
     }
 
-    // The work in the order it is handed out, one job per chunk. The worker, which starts at once,
-    // paints the dots image and then paints and encodes the solid one, the slower to encode; the calling
-    // thread, free once the page is built, encodes the dots image. Only the dots encoding waits for a
-    // job, one handed out before it, which whoever took it finishes.
-    static constexpr Job kJobs[] = {Job::PaintDots, Job::Solid, Job::EncodeDots};
+    // The work in the order it is handed out, one image per chunk. The worker, which starts at once,
+    // takes the solid image, the slower to encode; the calling thread, free once the page is built,
+    // takes the dots image unless the worker has got there first.
+    static constexpr Job kJobs[] = {Job::Solid, Job::Dots};
     m_work = std::make_unique<ChunksOnTwoThreads>(std::size(kJobs), 1, [this](std::size_t begin, std::size_t end) {
         for (std::size_t k = begin; k < end; ++k)
             run(kJobs[k]);
@@ -273,36 +344,12 @@ DaylightOverlayBuild::DaylightOverlayBuild(const std::filesystem::path& appDir, 
 
 void DaylightOverlayBuild::run(Job job) noexcept
 {
-    // Each image on its own bitmap; a failure is kept for save().
-    switch (job) {
-    case Job::PaintDots:
-        try {
-            m_dotsBitmap = Bitmap32(m_overlay.width, m_overlay.height, daylight_colour::kBackground);
-            PaintDaylightCurve(m_dotsBitmap, kVariants[kDots], m_table, m_mapScale);
-        } catch (...) {
-            m_images[kDots].error = std::current_exception();
-        }
-        m_dotsPainted.count_down();
-        break;
-    case Job::Solid:
-        try {
-            Bitmap32 bitmap(m_overlay.width, m_overlay.height, daylight_colour::kBackground);
-            PaintDaylightCurve(bitmap, kVariants[kSolid], m_table, m_mapScale);
-            m_images[kSolid].bytes = encodeTransparentGif(bitmap);
-        } catch (...) {
-            m_images[kSolid].error = std::current_exception();
-        }
-        break;
-    case Job::EncodeDots:
-        m_dotsPainted.wait();
-        try {
-            if (!m_images[kDots].error)
-                m_images[kDots].bytes = encodeTransparentGif(m_dotsBitmap);
-        } catch (...) {
-            m_images[kDots].error = std::current_exception();
-        }
-        m_dotsBitmap = Bitmap32();
-        break;
+    // Each image painted and encoded row by row; a failure is kept for save().
+    const std::size_t k = job == Job::Dots ? kDots : kSolid;
+    try {
+        m_images[k].bytes = encodeDaylightOverlay(kVariants[k], m_table, m_mapScale, m_overlay);
+    } catch (...) {
+        m_images[k].error = std::current_exception();
     }
 }
 

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
-#include <latch>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +39,12 @@ inline constexpr Pixel32 kTwilightLine = makePixel(255, 128, 0, 0);   ///< dawn 
 /// fewer lines than its first and last y call for, and RangeError when a row leaves 32 bits.
 void PaintDaylightCurve(Bitmap32& bitmap, DaylightVariant variant, const SunTableContents& table, double mapScale);
 
+/// One overlay image as a transparent GIF (encodeTransparentGif), painted as PaintDaylightCurve paints it
+/// on a bitmap filled with daylight_colour::kBackground, but one row at a time: the image is never held
+/// whole. Raises what PaintDaylightCurve and encodeTransparentGif raise, and RangeError for an empty size.
+std::vector<std::uint8_t> encodeDaylightOverlay(DaylightVariant variant, const SunTableContents& table,
+                                                double mapScale, OverlaySize overlay);
+
 /// The overlay's file name in the image folder: the background width followed by
 /// "_background_dots.gif" or "_background_solid.gif". Example: 1600, Solid → "1600_background_solid.gif".
 std::string daylightOverlayFileName(std::int32_t backgroundWidth, DaylightVariant variant);
@@ -70,7 +75,7 @@ public:
     void save();
 
 private:
-    enum class Job { PaintDots, Solid, EncodeDots };
+    enum class Job { Dots, Solid };
     void run(Job job) noexcept;
 
     struct EncodedImage {
@@ -85,8 +90,6 @@ private:
     std::exception_ptr m_setupError; ///< an empty overlay size or an unreadable table
     SunTableContents m_table;
     EncodedImage m_images[2];                   ///< dots, solid
-    Bitmap32 m_dotsBitmap;                      ///< painted by one job, encoded by another
-    std::latch m_dotsPainted{1};
     std::unique_ptr<ChunksOnTwoThreads> m_work; // last: joined before what it uses goes
 };
 

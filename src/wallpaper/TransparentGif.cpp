@@ -75,13 +75,13 @@ void forEachSpan(const Pixel32* row, std::size_t width, Visit visit)
     }
 }
 
-ColourMap coloursOf(const Bitmap32& bitmap)
+ColourMap coloursOf(std::int32_t width, std::int32_t height, const GifRowSource& rowAt)
 {
     ColourMap map;
     bool any = false;
     std::uint32_t last = 0;
-    for (std::int32_t y = 0; y < bitmap.height(); ++y) {
-        forEachSpan(bitmap.row(y), static_cast<std::size_t>(bitmap.width()),
+    for (std::int32_t y = 0; y < height; ++y) {
+        forEachSpan(rowAt(y), static_cast<std::size_t>(width),
                     [&](std::uint32_t colour, std::size_t, std::size_t) {
                         if (any && colour == last)
                             return;
@@ -165,12 +165,17 @@ private:
 
 std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
 {
-    if (bitmap.width() <= 0 || bitmap.height() <= 0 || bitmap.width() > 0xFFFF || bitmap.height() > 0xFFFF)
-        throw RangeError("A GIF image cannot be " + std::to_string(bitmap.width()) + " x " +
-                         std::to_string(bitmap.height()) + " pixels");
+    return encodeTransparentGif(bitmap.width(), bitmap.height(), [&bitmap](std::int32_t y) { return bitmap.row(y); });
+}
+
+std::vector<std::uint8_t> encodeTransparentGif(std::int32_t width, std::int32_t height, const GifRowSource& rowAt)
+{
+    if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF)
+        throw RangeError("A GIF image cannot be " + std::to_string(width) + " x " + std::to_string(height) +
+                         " pixels");
     // The colour map first, since its size goes into the file before the pixels; the pixels are then
     // indexed one row at a time, each row handed to giflib as soon as it is ready.
-    const ColourMap image = coloursOf(bitmap);
+    const ColourMap image = coloursOf(width, height, rowAt);
 
     const int bits = bitsFor(image.count);
     std::unique_ptr<ColorMapObject, ColourMapFree> colourMap(GifMakeMapObject(1 << bits, nullptr));
@@ -192,7 +197,7 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
     if (!gif)
         throwGifError("open", error);
     EGifSetGifVersion(gif.get(), true);
-    if (EGifPutScreenDesc(gif.get(), bitmap.width(), bitmap.height(), bits, 0, colourMap.get()) == GIF_ERROR)
+    if (EGifPutScreenDesc(gif.get(), width, height, bits, 0, colourMap.get()) == GIF_ERROR)
         throwGifError("screen descriptor", gif->Error);
     if (transparentIndex >= 0) {
         GraphicsControlBlock control{};
@@ -205,14 +210,13 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
         if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) == GIF_ERROR)
             throwGifError("graphic control extension", gif->Error);
     }
-    if (EGifPutImageDesc(gif.get(), 0, 0, bitmap.width(), bitmap.height(), false, nullptr) == GIF_ERROR)
+    if (EGifPutImageDesc(gif.get(), 0, 0, width, height, false, nullptr) == GIF_ERROR)
         throwGifError("image descriptor", gif->Error);
-    const auto width = static_cast<std::size_t>(bitmap.width());
-    std::vector<GifPixelType> line(width);
+    std::vector<GifPixelType> line(static_cast<std::size_t>(width));
     std::uint32_t lastColour = image.colours[0];
     GifPixelType lastIndex = 0;
-    for (std::int32_t y = 0; y < bitmap.height(); ++y) {
-        forEachSpan(bitmap.row(y), width, [&](std::uint32_t colour, std::size_t begin, std::size_t end) {
+    for (std::int32_t y = 0; y < height; ++y) {
+        forEachSpan(rowAt(y), line.size(), [&](std::uint32_t colour, std::size_t begin, std::size_t end) {
             if (colour != lastColour) {
                 lastColour = colour;
                 lastIndex = static_cast<GifPixelType>(image.find(colour));
@@ -220,7 +224,7 @@ std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap)
             std::fill(line.begin() + static_cast<std::ptrdiff_t>(begin), line.begin() + static_cast<std::ptrdiff_t>(end),
                       lastIndex);
         });
-        if (EGifPutLine(gif.get(), line.data(), bitmap.width()) == GIF_ERROR)
+        if (EGifPutLine(gif.get(), line.data(), width) == GIF_ERROR)
             throwGifError("image data", gif->Error);
     }
     GifFileType* open = gif.release();

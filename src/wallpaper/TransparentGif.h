@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 namespace orbiclock {
@@ -16,6 +17,14 @@ inline constexpr std::uint32_t kTransparentRgb = 0x00FF00u;
 /// among them, a graphic control extension marks its index as transparent. Raises RangeError for an
 /// empty bitmap and OrbiclockError for more than 256 colours or an encoder failure.
 std::vector<std::uint8_t> encodeTransparentGif(const Bitmap32& bitmap);
+
+/// The pixels of image row y, `width` of them, valid until the next call.
+using GifRowSource = std::function<const Pixel32*(std::int32_t y)>;
+
+/// encodeTransparentGif of a width × height image that is never held whole: `rowAt` gives its rows.
+/// Each row is asked for twice, top to bottom for the colour map and then again for the pixels, and
+/// must be the same both times. Same errors; the size is checked before any row is asked for.
+std::vector<std::uint8_t> encodeTransparentGif(std::int32_t width, std::int32_t height, const GifRowSource& rowAt);
 
 /// Encodes the bitmap as encodeTransparentGif() does and writes it to `fileName`, first under a
 /// temporary name in the same folder which then replaces the file, so that a reader never sees half an

@@ -2,6 +2,7 @@
 
 #include "DecodedGif.h"
 #include "astro/OrbiclockError.h"
+#include "wallpaper/TransparentGif.h"
 
 #include <gtest/gtest.h>
 
@@ -213,6 +214,23 @@ TEST_P(PaintMatchesTheRules, PixelForPixelForBothVariants)
                                       << colourName(expected.pixel(x, y)) << ", painted "
                                       << colourName(painted.pixel(x, y));
             EXPECT_EQ(mismatches, 0) << (variant == DaylightVariant::Dots ? "dots" : "solid") << " seed " << seed;
+        }
+    }
+}
+
+// The files are encoded from rows painted one at a time; they must be the files of the whole image.
+TEST_P(PaintMatchesTheRules, RowByRowEncodingGivesTheFileOfTheWholeImage)
+{
+    const SizeCase size = GetParam();
+    for (std::uint32_t seed = 1; seed <= 2; ++seed) {
+        const SunTableContents table = randomTable(seed);
+        for (const DaylightVariant variant : {DaylightVariant::Dots, DaylightVariant::Solid}) {
+            Bitmap32 whole(size.width, size.height);
+            whole.fill(colour::kBackground);
+            referencePaint(whole, variant, table, size.scale);
+            EXPECT_EQ(encodeDaylightOverlay(variant, table, size.scale, {size.width, size.height}),
+                      encodeTransparentGif(whole))
+                << (variant == DaylightVariant::Dots ? "dots" : "solid") << " seed " << seed;
         }
     }
 }
