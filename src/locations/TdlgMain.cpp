@@ -277,6 +277,11 @@ void TdlgMain::syncSpinnerControl()
 void TdlgMain::refreshGrid()
 {
     m_locations->setRows(m_controller.tblLocations().isOpen() ? m_controller.tblLocations().rows() : std::vector<LocationRow>{});
+    selectCurrentRowInGrid();
+}
+
+void TdlgMain::selectCurrentRowInGrid()
+{
     if (m_cxGrid1 == nullptr || !m_controller.tblLocations().isOpen() || m_controller.tblLocations().recordCount() == 0)
         return;
     const QModelIndex current = m_dsLocations->mapFromSource(m_locations->index(m_controller.tblLocations().recordNumber(), 0));
@@ -331,6 +336,19 @@ void TdlgMain::btnUpdateClick()
 {
     clearStatusNote();
     const BusyScope busy(*this);
+    // The update walks the table and leaves it elsewhere; the grid shows where, on every way out, so that
+    // Modify edits the row the grid shows.
+    struct FollowCurrentRow {
+        TdlgMain& window;
+        ~FollowCurrentRow()
+        {
+            try {
+                window.selectCurrentRowInGrid();
+            } catch (...) {
+                // Only the selection's display is lost; the update's own error must not be replaced.
+            }
+        }
+    } followCurrentRow{*this};
     m_controller.btnUpdateClick();
 }
 

@@ -109,6 +109,8 @@ private:
     void syncSpinnerControl();
     /// Copies the open table's rows into the grid and selects the table's current row there.
     void refreshGrid();
+    /// Selects the table's current row in the grid.
+    void selectCurrentRowInGrid();
     void gridRowChanged(const QModelIndex& current);
     void showStatusNote(const QString& text);
     void clearStatusNote();

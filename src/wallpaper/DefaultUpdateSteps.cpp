@@ -10,8 +10,25 @@
 
 namespace orbiclock {
 
+bool DefaultUpdateSteps::beginSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmtLocation)
+{
+    m_begunTable.reset();
+    m_begunTable = std::make_unique<SunTableBuild>(file, clock, gmtLocation);
+    return true;
+}
+
+void DefaultUpdateSteps::abandonSunTable() noexcept
+{
+    m_begunTable.reset();
+}
+
 void DefaultUpdateSteps::writeSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmtLocation)
 {
+    const std::unique_ptr<SunTableBuild> begun = std::move(m_begunTable);
+    if (begun && begun->file() == file) {
+        begun->write();
+        return;
+    }
     WriteSunTable(file, clock, gmtLocation);
 }
 

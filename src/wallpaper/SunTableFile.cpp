@@ -177,11 +177,7 @@ double latitudeOfStep(int hundredths) noexcept
     return static_cast<double>(static_cast<long double>(hundredths) / 100.0L);
 }
 
-/// One line of the table: a map row and the northernmost latitude step that falls on it.
-struct TableRow {
-    double latitudeDeg;
-    std::int32_t y;
-};
+using TableRow = SunTableBuild::Row;
 
 /// The table's rows from 85°N down to 80°S, each map row once.
 std::vector<TableRow> tableRows()
@@ -223,41 +219,54 @@ SunTableLine sunEventsAt(std::int32_t day, std::int32_t month, const TLocation& 
 
 } // namespace
 
-void WriteSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmtLocation)
+SunTableBuild::SunTableBuild(std::filesystem::path file, const Clock& clock, TLocation& gmtLocation)
+    : m_file(std::move(file)), m_gmtLocation(gmtLocation), m_rowLocation(gmtLocation)
 {
     // One reading of the clock for the whole table, so a run across midnight still describes one day.
     const DateTime now = clock.now();
-    const std::int32_t day = FixedFromDateTime(truncToInt32(static_cast<long double>(now)));
-    const std::int32_t month = MonthFromDate(now);
-    const double twilightDepressionDeg = TProtoDate::Angle(6, 0, 0); // civil twilight
-
-    const std::vector<TableRow> rows = tableRows();
-    std::vector<SunTableLine> values(rows.size());
+    m_day = FixedFromDateTime(truncToInt32(static_cast<long double>(now)));
+    m_month = MonthFromDate(now);
+    m_rows = tableRows();
+    m_values.resize(m_rows.size());
+    m_rowLocation.Longitude = 0.0;
+    m_rowLocation.Zone = 0.0;
     // The rows do not depend on each other, and the sun model keeps no state between them that could
-    // change a result, so the two threads may share them out in any way.
-    forEachChunkOnTwoThreads(rows.size(), kRowsPerChunk, [&](std::size_t begin, std::size_t end) {
-        TLocation location = gmtLocation; // its own copy: the worker must not see the caller's object move
-        location.Longitude = 0.0;
-        location.Zone = 0.0;
+    // change a result, so the two threads may share them out in any way. The worker starts now; the
+    // calling thread joins in when it writes the table.
+    m_work = std::make_unique<ChunksOnTwoThreads>(m_rows.size(), kRowsPerChunk, [this](std::size_t begin, std::size_t end) {
+        const double twilightDepressionDeg = TProtoDate::Angle(6, 0, 0); // civil twilight
+        TLocation location = m_rowLocation; // its own copy per chunk: the caller may use the GMT object meanwhile
         for (std::size_t k = begin; k < end; ++k) {
-            location.Latitude = rows[k].latitudeDeg;
-            values[k] = sunEventsAt(day, month, location, twilightDepressionDeg);
+            location.Latitude = m_rows[k].latitudeDeg;
+            m_values[k] = sunEventsAt(m_day, m_month, location, twilightDepressionDeg);
         }
     });
+}
+
+SunTableBuild::~SunTableBuild() = default;
+
+void SunTableBuild::write()
+{
+    m_work->finish();
 
     // The object ends where the walk down the latitudes left it.
-    gmtLocation.Latitude = latitudeOfStep(kLastLatitudeHundredths);
-    gmtLocation.Longitude = 0.0;
-    gmtLocation.Zone = 0.0;
+    m_gmtLocation.Latitude = latitudeOfStep(kLastLatitudeHundredths);
+    m_gmtLocation.Longitude = 0.0;
+    m_gmtLocation.Zone = 0.0;
 
     // Formatted here, in row order: the decimal separator is the calling thread's locale.
     std::string text;
-    text.reserve(rows.size() * (kSunTableLineLength + 2));
-    for (std::size_t k = 0; k < rows.size(); ++k) {
-        text += formatSunTableLine(rows[k].y, values[k]);
+    text.reserve(m_rows.size() * (kSunTableLineLength + 2));
+    for (std::size_t k = 0; k < m_rows.size(); ++k) {
+        text += formatSunTableLine(m_rows[k].y, m_values[k]);
         text += "\r\n";
     }
-    replaceFileContents(file, text);
+    replaceFileContents(m_file, text);
+}
+
+void WriteSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmtLocation)
+{
+    SunTableBuild(file, clock, gmtLocation).write();
 }
 
 SunTableContents ReadSunTable(const std::filesystem::path& file)

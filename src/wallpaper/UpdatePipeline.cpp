@@ -11,6 +11,7 @@
 #include "wallpaper/TextFiles.h"
 
 #include <cstdio>
+#include <exception>
 
 namespace orbiclock {
 namespace {
@@ -57,6 +58,18 @@ public:
     BegunOverlaysGuard(const BegunOverlaysGuard&) = delete;
     BegunOverlaysGuard& operator=(const BegunOverlaysGuard&) = delete;
     ~BegunOverlaysGuard() { m_steps.abandonDaylightOverlays(); }
+
+private:
+    UpdateSteps& m_steps;
+};
+
+/// Drops a sun table begun ahead when the run leaves before writing it.
+class BegunTableGuard {
+public:
+    explicit BegunTableGuard(UpdateSteps& steps) noexcept : m_steps(steps) {}
+    BegunTableGuard(const BegunTableGuard&) = delete;
+    BegunTableGuard& operator=(const BegunTableGuard&) = delete;
+    ~BegunTableGuard() { m_steps.abandonSunTable(); }
 
 private:
     UpdateSteps& m_steps;
@@ -111,13 +124,45 @@ void UpdatePipeline::run(LocationCursor& locations)
         showStatus(status::kSunTable);
         TLocation gmtLocation("GMT", 0.0, 0.0, 0.0, 0.0);
         m_host.processMessages();
-        m_steps.writeSunTable(appDir / kSunTableFile, *m_env.clock, gmtLocation);
+        // The page needs nothing of the sun table, so it is built while the table's rows are computed
+        // (not where a developer settings file is to be written on the way: it stays after the table). It
+        // still counts as the next step: the table is written first, its error comes first, and the
+        // page's error is raised at the page's step.
+        const BegunTableGuard tableGuard(m_steps);
+        const bool pageAhead =
+            !m_env.developerSettingsDir && m_steps.beginSunTable(appDir / kSunTableFile, *m_env.clock, gmtLocation);
+        std::exception_ptr pageError;
+        if (pageAhead) {
+            const TLocationRec currentRec = m_currentRec;
+            const double currentOffsetHours = m_currentOffsetHours;
+            const bool currentPlaceOnMap = m_currentPlaceOnMap;
+            TLocation pageLocation = gmtLocation; // the page's own; the table's rows have theirs
+            try {
+                runCurrentPlaceStep(locations, pageText, pageLocation);
+            } catch (...) {
+                pageError = std::current_exception();
+            }
+            try {
+                m_steps.writeSunTable(appDir / kSunTableFile, *m_env.clock, gmtLocation);
+            } catch (...) {
+                // As if the page step had not run: the values of the last run stay.
+                m_currentRec = currentRec;
+                m_currentOffsetHours = currentOffsetHours;
+                m_currentPlaceOnMap = currentPlaceOnMap;
+                throw;
+            }
+        } else {
+            m_steps.writeSunTable(appDir / kSunTableFile, *m_env.clock, gmtLocation);
+        }
         // The overlays need the sun table and nothing of the page: they may be painted meanwhile. Their
         // files are written, and their errors raised, at their own step.
         m_steps.beginDaylightOverlays(appDir, m_background, m_env.overlay);
 
         showStatus(status::kLocations);
-        runCurrentPlaceStep(locations, pageText, gmtLocation);
+        if (!pageAhead)
+            runCurrentPlaceStep(locations, pageText, gmtLocation);
+        else if (pageError)
+            std::rethrow_exception(pageError);
 
         showStatus(status::kSavingPage);
         writeFileAtomically(appDir / kPageFile, pageText);

@@ -13,6 +13,7 @@ namespace orbiclock {
 
 class Clock;
 class LocationCursor;
+class SunTableBuild;
 class TLocation;
 struct PageContext;
 
@@ -59,6 +60,19 @@ public:
     }
     /// Drops what beginDaylightOverlays began, when the run ends before the overlay step.
     virtual void abandonDaylightOverlays() noexcept {}
+
+    /// Called where the sun table step starts: the step may read the clock here as writeSunTable would
+    /// and start computing the table, as long as it writes nothing, calls nothing of the host and keeps
+    /// off `gmtLocation` until writeSunTable, which finishes it with the same values. Returns whether it
+    /// began; then the pipeline builds the page meanwhile and raises the table's error first. By default
+    /// nothing is begun and the steps run one after the other.
+    virtual bool beginSunTable(const std::filesystem::path& /*file*/, const Clock& /*clock*/,
+                               TLocation& /*gmtLocation*/)
+    {
+        return false;
+    }
+    /// Drops what beginSunTable began, when the run ends before writeSunTable.
+    virtual void abandonSunTable() noexcept {}
 };
 
 /// The real steps: the sun table, page, overlay and desktop units. The desktop step goes through
@@ -76,11 +90,15 @@ public:
     void beginDaylightOverlays(const std::filesystem::path& appDir, const BackgroundLayout& background,
                                OverlaySize overlay) override;
     void abandonDaylightOverlays() noexcept override;
+    /// Starts the sun table's rows on a worker thread while the page is built.
+    bool beginSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmtLocation) override;
+    void abandonSunTable() noexcept override;
 
 private:
     struct BegunOverlays;
 
     std::function<void(const std::string&)> m_installWallpaper;
+    std::unique_ptr<SunTableBuild> m_begunTable;
     std::unique_ptr<BegunOverlays> m_begunOverlays;
 };
 

@@ -529,6 +529,31 @@ TEST_F(SettingsWindowTest, UpdateShowsItsStepsOverTheDisabledWindow)
     EXPECT_EQ(m_installed.size(), 1u);
 }
 
+// The update walks the table; Modify edits the table's current row, so the grid must show that row
+// afterwards, whether the update succeeded or failed.
+TEST_F(SettingsWindowTest, AfterAnUpdateTheGridShowsTheTablesCurrentRow)
+{
+    installShippedFiles();
+    TdlgMain dlg(services());
+    dlg.FormCreate();
+    dlg.show();
+    for (const bool withTemplate : {true, false}) {
+        if (!withTemplate)
+            fs::remove(m_dir / "Orbiclock_TEMPLATE.html");
+        dlg.cxGrid1()->setCurrentIndex(dlg.cxGrid1()->model()->index(rowOfCity(dlg, "Place 7"), 2));
+        ASSERT_EQ(dlg.tblLocations().current().IDX, 7);
+        try {
+            dlg.btnUpdateClick();
+        } catch (const std::exception&) {
+            EXPECT_FALSE(withTemplate) << "only the run without a template fails";
+        }
+        const QString shown = cell(dlg, dlg.cxGrid1()->currentIndex().row(), 2);
+        const QString current = QString::fromStdString(dlg.tblLocations().current().name_City);
+        EXPECT_TRUE(shown.startsWith(current)) << (withTemplate ? "after success" : "after failure") << ": grid "
+                                               << shown.toStdString() << ", table " << current.toStdString();
+    }
+}
+
 TEST_F(SettingsWindowTest, HelpButtonAndF1ShowTheConfigurationPage)
 {
     installShippedFiles();

@@ -547,6 +547,122 @@ TEST_F(UpdatePipelineTest, OverlaysBegunBeforeThePageAreSavedOnlyAtTheirStep)
     }
 }
 
+// The real sun table step, begun ahead so the page is built while its rows are computed; the page step
+// is a stand-in that looks at the sun table file meanwhile and may fail.
+class RealTableSteps final : public UpdateSteps {
+public:
+    RealTableSteps(Journal& j, bool failPage) : m_j(j), m_failPage(failPage) {}
+    bool beginSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmt) override
+    {
+        m_j.add("beginSunTable");
+        m_tableFile = file;
+        return m_real.beginSunTable(file, clock, gmt);
+    }
+    void abandonSunTable() noexcept override
+    {
+        m_j.add("abandonSunTable");
+        m_real.abandonSunTable();
+    }
+    void writeSunTable(const std::filesystem::path& file, const Clock& clock, TLocation& gmt) override
+    {
+        m_j.add("sunTable");
+        m_real.writeSunTable(file, clock, gmt);
+    }
+    void buildPageContents(PageContext& page) override
+    {
+        m_j.add("page");
+        tableDuringPage = std::filesystem::is_regular_file(m_tableFile) ? slurp(m_tableFile) : "(none)";
+        page.pageText += "<!-- built -->";
+        if (m_failPage)
+            throw OrbiclockError("page failed");
+    }
+    void buildDaylightOverlays(const std::filesystem::path&, const BackgroundLayout&, OverlaySize) override
+    {
+        m_j.add("overlays");
+    }
+    void installWallpaper(const std::string&) override { m_j.add("install"); }
+
+    std::string tableDuringPage;
+
+private:
+    Journal& m_j;
+    bool m_failPage;
+    std::filesystem::path m_tableFile;
+    DefaultUpdateSteps m_real{[](const std::string&) {}};
+};
+
+TEST_F(UpdatePipelineTest, PageBuiltWhileTheSunTableIsComputedStillFollowsIt)
+{
+    struct Case {
+        const char* name;
+        bool failPage;
+        bool tableBlocked; ///< a folder stands where the sun table goes
+        const char* error; ///< what the run raises, empty for none
+        const char* lastStatus;
+    };
+    const Case cases[] = {
+        {"success", false, false, "", status::kDesktop},
+        {"pageFails", true, false, "page failed", status::kLocations},
+        {"tableFails", false, true, "Cannot create file", status::kSunTable},
+        {"bothFail", true, true, "Cannot create file", status::kSunTable},
+    };
+    // The table of this clock written in one go, to compare the file with.
+    const std::filesystem::path reference = std::filesystem::temp_directory_path() / "orbiclock-pipeline-table";
+    {
+        TLocation gmt("GMT", 0.0, 0.0, 0.0, 0.0);
+        WriteSunTable(reference, m_clock, gmt);
+    }
+    const std::string builtTable = slurp(reference);
+    std::filesystem::remove(reference);
+
+    for (const Case& c : cases) {
+        SetUp();
+        std::ofstream(m_dir / "Orbiclock.html", std::ios::binary) << "old page";
+        if (c.tableBlocked)
+            std::filesystem::create_directory(m_dir / "riseset.txt");
+        else
+            std::ofstream(m_dir / "riseset.txt", std::ios::binary) << "old table";
+        Journal journal;
+        FakeHost host(journal);
+        RealTableSteps steps(journal, c.failPage);
+        UpdatePipeline pipeline(environment(), host, steps);
+        VectorCursor rows({place(0, "Kolkata", 5.5, 1100, 600)});
+        std::string error;
+        try {
+            pipeline.run(rows);
+        } catch (const OrbiclockError& e) {
+            error = e.what();
+        }
+
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.name << ": " << error;
+        const auto& e = journal.events;
+        const auto at = [&](const std::string& what) { return std::find(e.begin(), e.end(), what) - e.begin(); };
+        EXPECT_LT(at("beginSunTable"), at("page")) << c.name << ": the page is built while the rows are computed";
+        EXPECT_LT(at("page"), at("sunTable")) << c.name;
+        if (!c.tableBlocked) {
+            EXPECT_EQ(steps.tableDuringPage, "old table") << c.name << ": nothing is written while the page is built";
+        }
+        EXPECT_EQ(journal.statusTexts().back(), c.lastStatus) << c.name;
+        EXPECT_TRUE(host.enabled) << c.name;
+        if (c.tableBlocked) {
+            EXPECT_EQ(slurp(m_dir / "Orbiclock.html"), "old page") << c.name << ": no page after a failed table";
+            EXPECT_FALSE(pipeline.currentPlaceOnMap()) << c.name << ": the page step counts as not run";
+        } else {
+            EXPECT_EQ(slurp(m_dir / "riseset.txt"), builtTable) << c.name << ": the table of a build in one go";
+        }
+        if (!*c.error) {
+            EXPECT_NE(slurp(m_dir / "Orbiclock.html").find("<!-- built -->"), std::string::npos) << c.name;
+            EXPECT_TRUE(pipeline.currentPlaceOnMap()) << c.name;
+            const std::vector<std::string> expectedStatus = {
+                status::kScreenSize, status::kLoadingTemplate, status::kSunTable, status::kLocations,
+                status::kSavingPage, status::kDaylightCurve,   status::kDesktop};
+            EXPECT_EQ(journal.statusTexts(), expectedStatus) << c.name;
+        } else if (c.failPage && !c.tableBlocked) {
+            EXPECT_EQ(slurp(m_dir / "Orbiclock.html"), "old page") << c.name;
+        }
+    }
+}
+
 TEST(FileUrl, EscapesEverythingButUnreservedCharactersAndSlashes)
 {
     EXPECT_EQ(fileUrlFromPath("/opt/Orbiclock/"), "file:///opt/Orbiclock/");
