@@ -142,6 +142,7 @@ void IniFile::writeString(const std::string& section, const std::string& key, co
 {
     bool exists = false;
     auto lines = readLines(m_file, exists);
+    const std::vector<std::string> before = lines;
     const std::string entry = key + "=" + value;
 
     bool inSection = false;
@@ -174,6 +175,9 @@ void IniFile::writeString(const std::string& section, const std::string& key, co
         }
     }
 
+    // The entry is there already as it would be written: the file stays as it is.
+    if (exists && lines == before)
+        return;
     std::string text;
     for (const auto& line : lines)
         text += line + "\r\n";

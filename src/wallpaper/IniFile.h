@@ -24,7 +24,8 @@ public:
     std::int32_t readInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) const;
 
     /// Sets `key` in `section` to `value` in decimal, creating the file, the section or the key as needed
-    /// and keeping every other line. Raises FileError "Unable to write to <file>" when it cannot be written.
+    /// and keeping every other line; a file that holds the entry already is left as it is. Raises FileError
+    /// "Unable to write to <file>" when it cannot be written.
     void writeInteger(const std::string& section, const std::string& key, std::int32_t value) const;
 
     /// As writeInteger, for a text value.

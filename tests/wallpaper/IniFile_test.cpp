@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orbiclock {
@@ -77,6 +78,31 @@ TEST_F(IniFileTest, WritingKeepsOtherLinesAndCreatesWhatIsMissing)
     ini.writeInteger("Settings", "MaxNumLocs", -3);
     EXPECT_EQ(slurp(m_dir / "x.ini"), "[More]\r\nK=v\r\n\r\n[Settings]\r\nMaxNumLocs=-3\r\n");
     EXPECT_EQ(ini.readInteger("Settings", "MaxNumLocs", 0), -3);
+}
+
+ino_t inodeOf(const std::filesystem::path& p)
+{
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Every close writes the setting; an unchanged one must not replace the file each time.
+TEST_F(IniFileTest, TheSameEntryAgainLeavesTheFileAsItIs)
+{
+    write("[Settings]\nMaxNumLocs=30\n");
+    const ino_t before = inodeOf(m_dir / "x.ini");
+    IniFile ini(m_dir / "x.ini");
+    ini.writeInteger("Settings", "MaxNumLocs", 30);
+    EXPECT_EQ(inodeOf(m_dir / "x.ini"), before);
+    EXPECT_EQ(slurp(m_dir / "x.ini"), "[Settings]\nMaxNumLocs=30\n");
+
+    ini.writeInteger("Settings", "MaxNumLocs", 31);
+    EXPECT_NE(inodeOf(m_dir / "x.ini"), before) << "a new value is written through a new file";
+    EXPECT_EQ(slurp(m_dir / "x.ini"), "[Settings]\r\nMaxNumLocs=31\r\n");
+    // An entry spelt differently ("maxnumlocs = 31") is rewritten in the program's own spelling.
+    write("[settings]\r\nmaxnumlocs = 31\r\n");
+    ini.writeInteger("Settings", "MaxNumLocs", 31);
+    EXPECT_EQ(slurp(m_dir / "x.ini"), "[settings]\r\nMaxNumLocs=31\r\n");
 }
 
 TEST_F(IniFileTest, UnwritableFileRaisesUnableToWrite)

@@ -60,6 +60,10 @@ int writeAll(int fd, std::string_view text) noexcept
 int replaceFileContents(const std::filesystem::path& file, std::string_view text) noexcept
 {
     try {
+        // The same contents again: nothing to do, and no new file, sync and rename on every update.
+        std::string existing;
+        if (readFileContents(file, existing) == 0 && existing == text)
+            return 0;
         std::error_code error;
         std::filesystem::create_directories(file.parent_path(), error);
         if (error)

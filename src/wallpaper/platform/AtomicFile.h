@@ -8,7 +8,8 @@ namespace orbiclock {
 
 /// Writes `text` to `file` through a temporary file in the same folder that is renamed over it, so a
 /// reader sees the old or the new contents and a failure leaves the old file. Missing folders are
-/// created. Returns 0, or the errno of the step that failed (the system's own error number).
+/// created. A file that already holds exactly `text` is left as it is. Returns 0, or the errno of the
+/// step that failed (the system's own error number).
 int replaceFileContents(const std::filesystem::path& file, std::string_view text) noexcept;
 
 /// Reads the whole of `file` into `text`. Returns 0, or the errno of the failure (ENOENT: no file).
