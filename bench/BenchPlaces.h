@@ -4,12 +4,10 @@
 
 #include "astro/MapProjection.h"
 #include "locations/LocationRow.h"
+#include "support/ShippedPlaces.h"
 
 #include <cmath>
 #include <cstddef>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -34,47 +32,7 @@ private:
 /// build computes them.
 inline std::vector<LocationRow> shippedPlaces()
 {
-    const std::string file = std::string(ORBICLOCK_SOURCE_DIR) + "/data/UserLocations.csv";
-    std::ifstream in(file);
-    if (!in)
-        throw std::runtime_error("cannot read " + file);
-    std::vector<LocationRow> rows;
-    std::string line;
-    bool header = true;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (header) {
-            header = false;
-            continue;
-        }
-        std::vector<std::string> f;
-        std::istringstream fields(line);
-        for (std::string field; std::getline(fields, field, ',');)
-            f.push_back(field);
-        if (f.size() != 13)
-            throw std::runtime_error("unexpected place line: " + line);
-        LocationRow row;
-        row.IDX = std::stoi(f[0]);
-        row.name_City = f[1];
-        row.name_Country = f[2];
-        row.GMT = std::stod(f[3]);
-        row.UsesSummerTime = f[4] == "1";
-        row.N_summer = std::stoi(f[5]);
-        row.J_summer = std::stoi(f[6]);
-        row.M_summer = std::stoi(f[7]);
-        row.N_winter = std::stoi(f[8]);
-        row.J_winter = std::stoi(f[9]);
-        row.M_winter = std::stoi(f[10]);
-        row.Latitude = std::stod(f[11]);
-        row.Longitude = std::stod(f[12]);
-        row.PosX = LongitudeToMapX(row.Longitude);
-        row.PosY = LatitudeToMapY(row.Latitude);
-        rows.push_back(row);
-    }
-    return rows;
+    return testsupport::shippedPlaces();
 }
 
 /// `count` places made from the shipped ones: the shipped list repeated with each round moved a little

@@ -23,6 +23,8 @@ function(orbiclock_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # Test support shared with the benchmarks: #include "support/…".
+  target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
   target_compile_definitions(${name} PRIVATE
     ORBICLOCK_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
     ORBICLOCK_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

@@ -13,7 +13,7 @@
 #include "../DecodedGif.h"
 #include "../PageTestSupport.h"
 #include "HeadlessChromium.h"
-#include "ShippedPlaces.h"
+#include "support/ShippedPlaces.h"
 
 #include <QColor>
 #include <QImage>
@@ -198,7 +198,7 @@ void MapScreenshot::buildAndShoot()
         if (entry.path().extension() == ".gif")
             fs::copy_file(entry.path(), s_dir / "opt" / entry.path().filename());
 
-    s_rows = browsertest::shippedPlaces();
+    s_rows = testsupport::shippedPlaces();
     UpdateEnvironment environment;
     environment.appDir = s_dir;
     environment.clock = &clock;

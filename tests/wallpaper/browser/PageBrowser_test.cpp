@@ -17,6 +17,7 @@
 #include "wallpaper/TextFiles.h"
 #include "wallpaper/UpdatePipeline.h"
 #include "../PageTestSupport.h"
+#include "support/ShippedPlaces.h"
 
 #include <gtest/gtest.h>
 
@@ -79,46 +80,6 @@ std::vector<std::string> splitOn(const std::string& text, char separator)
     if (!text.empty() && text.back() == separator)
         parts.emplace_back();
     return parts;
-}
-
-/// The shipped place list, as the database builder makes it (map positions from the coordinates).
-std::vector<LocationRow> shippedPlaces()
-{
-    std::ifstream in(std::string(ORBICLOCK_SOURCE_DIR) + "/data/UserLocations.csv");
-    std::vector<LocationRow> rows;
-    std::string line;
-    bool header = true;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (header) {
-            header = false;
-            continue;
-        }
-        const std::vector<std::string> f = splitOn(line, ',');
-        if (f.size() != 13)
-            throw std::runtime_error("unexpected place line: " + line);
-        LocationRow row;
-        row.IDX = std::stoi(f[0]);
-        row.name_City = f[1];
-        row.name_Country = f[2];
-        row.GMT = std::stod(f[3]);
-        row.UsesSummerTime = f[4] == "1";
-        row.N_summer = std::stoi(f[5]);
-        row.J_summer = std::stoi(f[6]);
-        row.M_summer = std::stoi(f[7]);
-        row.N_winter = std::stoi(f[8]);
-        row.J_winter = std::stoi(f[9]);
-        row.M_winter = std::stoi(f[10]);
-        row.Latitude = std::stod(f[11]);
-        row.Longitude = std::stod(f[12]);
-        row.PosX = LongitudeToMapX(row.Longitude);
-        row.PosY = LatitudeToMapY(row.Latitude);
-        rows.push_back(row);
-    }
-    return rows;
 }
 
 // ---- Time zones on this side ----------------------------------------------------------------------
@@ -402,7 +363,7 @@ protected:
 TEST_P(PageInBrowser, ShowsEveryPlacesTimeAndLight)
 {
     const Scenario& s = GetParam();
-    std::vector<LocationRow> rows = shippedPlaces();
+    std::vector<LocationRow> rows = testsupport::shippedPlaces();
     ASSERT_EQ(rows.size(), 56u);
 
     // The chosen place becomes the current location (IDX 0); the first row takes its number.

@@ -1,7 +1,8 @@
 #pragma once
 
 // The shipped place list (data/UserLocations.csv) as rows of the location table, with the map
-// positions the database builder gives them from their coordinates.
+// positions the database builder gives them from their coordinates. Shared by the tests and the
+// benchmarks (include "support/ShippedPlaces.h").
 
 #include "astro/MapProjection.h"
 #include "locations/LocationRow.h"
@@ -13,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace orbiclock::browsertest {
+namespace orbiclock::testsupport {
 
 inline std::vector<std::string> csvFields(const std::string& line)
 {
@@ -70,4 +71,4 @@ inline std::vector<LocationRow> shippedPlaces()
     return rows;
 }
 
-} // namespace orbiclock::browsertest
+} // namespace orbiclock::testsupport
