@@ -1,6 +1,7 @@
 #include "app/CommandLineModes.h"
 
 #include "app/CrashReporter.h"
+#include "app/DesktopActions.h"
 #include "locations/MainController.h"
 #include "wallpaper/UpdatePipeline.h"
 
@@ -29,6 +30,19 @@ private:
 };
 
 } // namespace
+
+MainWindowServices baseServices(const std::filesystem::path& executable, const Clock& clock,
+                                std::function<ScreenSize()> screenSize)
+{
+    const DesktopActions desktop = makeDesktopActions(executable.parent_path());
+    MainWindowServices services;
+    services.executablePath = executable;
+    services.clock = &clock;
+    services.screenSize = std::move(screenSize);
+    services.setActiveDesktopWallpaper = desktop.setActiveDesktopWallpaper;
+    services.removeWallpaper = desktop.removeWallpaper;
+    return services;
+}
 
 std::function<void(const std::string&)> terminalStatusEcho()
 {

@@ -19,6 +19,12 @@ struct CommandLineRun {
     std::function<void(const std::string&)> statusEcho;
 };
 
+/// The services of the main window's controller that both programs give it alike: the executable's
+/// path (settings, help, data and reports are found beside it), the clock, the screen size and this
+/// system's desktop operations.
+MainWindowServices baseServices(const std::filesystem::path& executable, const Clock& clock,
+                                std::function<ScreenSize()> screenSize);
+
 /// Echoes each status text to stderr ("Saving HTML File...") when stderr is a terminal; otherwise empty.
 std::function<void(const std::string&)> terminalStatusEcho();
 

@@ -5,7 +5,6 @@
 #include "app/AppPaths.h"
 #include "app/CommandLineModes.h"
 #include "app/CrashReporter.h"
-#include "app/DesktopActions.h"
 #include "app/NewMsgDlg.h"
 #include "app/OrbiclockApplication.h"
 #include "app/RunMode.h"
@@ -65,14 +64,8 @@ int run(int argc, char** argv)
     };
     app.setErrorHandler(reportError);
 
-    SystemClock clock;
-    const DesktopActions desktop = makeDesktopActions(exe.parent_path());
-    MainWindowServices services;
-    services.executablePath = exe;
-    services.clock = &clock;
-    services.screenSize = primaryScreenSize;
-    services.setActiveDesktopWallpaper = desktop.setActiveDesktopWallpaper;
-    services.removeWallpaper = desktop.removeWallpaper;
+    const SystemClock clock{};
+    MainWindowServices services = baseServices(exe, clock, primaryScreenSize);
     services.reportError = reportError;
     if (!interactive) {
         return runCommandLineMode(CommandLineRun{mode, reportError, terminalStatusEcho()}, std::move(services));

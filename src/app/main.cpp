@@ -7,7 +7,6 @@
 #include "app/CommandLineModes.h"
 #include "app/CommandLineScreen.h"
 #include "app/CrashReporter.h"
-#include "app/DesktopActions.h"
 #include "app/RunMode.h"
 #include "app/SettingsProgramLauncher.h"
 #include "astro/Clock.h"
@@ -33,15 +32,9 @@ int run(int argc, char** argv)
                            runModeName(mode));
     const auto reportError = [&reporter](std::exception_ptr error) { reporter.report(error); };
 
-    SystemClock clock;
-    const DesktopActions desktop = makeDesktopActions(exe.parent_path());
-    MainWindowServices services;
-    services.executablePath = exe;
-    services.clock = &clock;
-    services.screenSize = [size = *screen] { return size; };
-    services.setActiveDesktopWallpaper = desktop.setActiveDesktopWallpaper;
-    services.removeWallpaper = desktop.removeWallpaper;
-    return runCommandLineMode(CommandLineRun{mode, reportError, terminalStatusEcho()}, std::move(services));
+    const SystemClock clock{};
+    return runCommandLineMode(CommandLineRun{mode, reportError, terminalStatusEcho()},
+                              baseServices(exe, clock, [size = *screen] { return size; }));
 }
 
 } // namespace
