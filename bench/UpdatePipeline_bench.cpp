@@ -6,6 +6,7 @@
 // overlay counter is the time the overlays hold up the run: one image is painted while the page is built.
 
 #include "BenchPlaces.h"
+#include "support/QuietUpdateHost.h"
 
 #include "astro/Clock.h"
 #include "astro/DateTime.h"
@@ -56,15 +57,6 @@ private:
     std::filesystem::path m_dir;
 };
 
-/// The hidden window of the command-line modes: nothing to show, nothing to process.
-class HiddenWindow final : public UpdateHost {
-public:
-    void setWindowEnabled(bool) override {}
-    void setStatusText(const std::string&) override {}
-    void setStatusVisible(bool) override {}
-    void processMessages() override {}
-    void setLocationsChanged(bool) override {}
-};
 
 /// The real steps, each timed; the desktop step does nothing.
 class TimedSteps final : public UpdateSteps {
@@ -122,7 +114,7 @@ void runPipeline(benchmark::State& state, std::vector<LocationRow> places, Overl
     const ScratchAppFolder folder;
     RowsCursor cursor(std::move(places));
     const FixedClock clock(encodeDate(2024, 12, 21) + encodeTime(14, 30, 0, 0));
-    HiddenWindow window;
+    testsupport::QuietUpdateHost window;
     TimedSteps steps;
     UpdateEnvironment environment;
     environment.appDir = folder.path();

@@ -71,7 +71,6 @@ private:
 
 TdlgMain::TdlgMain(MainWindowServices services, QWidget* parent)
     : QDialog(parent),
-      m_services(services),
       m_controller(std::move(services), static_cast<UpdateHost&>(*this))
 {
     setObjectName(QStringLiteral("dlgMain"));
@@ -220,7 +219,7 @@ void TdlgMain::FormCreate()
         }
     } showReachedState{*this};
 
-    m_helpFile = withExtension(m_services.executablePath, ".help");
+    m_helpFile = withExtension(m_controller.services().executablePath, ".help");
     m_helpRouter->setHelpFile(m_helpFile);
     m_spinnerHandlerAttached = false;
     m_controller.prepareTable();
@@ -303,12 +302,12 @@ void TdlgMain::btnModifyClick()
     clearStatusNote();
     const BusyScope busy(*this);
     const ControlsDisabled disabled(*this);
-    if (!m_services.editPlace) {
+    if (!m_controller.services().editPlace) {
         showStatusNote(QString::fromLatin1(kEditingUnavailable));
         return;
     }
     const LocationRow row = m_controller.tblLocations().current();
-    const std::optional<LocationRow> edited = m_services.editPlace(this, row);
+    const std::optional<LocationRow> edited = m_controller.services().editPlace(this, row);
     if (!edited)
         return;
     m_controller.tblLocations().overwriteCurrent(*edited);
@@ -394,8 +393,8 @@ void TdlgMain::closeEvent(QCloseEvent* event)
         }
     } catch (...) {
         event->ignore();
-        if (m_services.reportError)
-            m_services.reportError(std::current_exception());
+        if (m_controller.services().reportError)
+            m_controller.services().reportError(std::current_exception());
     }
 }
 
@@ -446,8 +445,8 @@ void TdlgMain::setWindowEnabled(bool enabled)
 void TdlgMain::setStatusText(const std::string& text)
 {
     m_pnlStatus->setText(QString::fromStdString(text));
-    if (m_services.statusEcho && !text.empty())
-        m_services.statusEcho(text);
+    if (m_controller.services().statusEcho && !text.empty())
+        m_controller.services().statusEcho(text);
 }
 
 void TdlgMain::setStatusVisible(bool visible)

@@ -120,8 +120,7 @@ private:
     void setStatusVisible(bool visible) override;
     void processMessages() override;
 
-    MainWindowServices m_services;
-    MainController m_controller;
+    MainController m_controller; // holds the services too
     bool m_spinnerHandlerAttached = false;
     std::filesystem::path m_helpFile;
     QLabel* m_pnlStatus = nullptr;

@@ -14,6 +14,7 @@
 #include "../PageTestSupport.h"
 #include "HeadlessChromium.h"
 #include "support/ShippedPlaces.h"
+#include "support/QuietUpdateHost.h"
 
 #include <QColor>
 #include <QImage>
@@ -69,14 +70,6 @@ Rgb pixelAt(const QImage& image, int x, int y)
     return {c.red(), c.green(), c.blue()};
 }
 
-class QuietHost final : public UpdateHost {
-public:
-    void setWindowEnabled(bool) override {}
-    void setStatusText(const std::string&) override {}
-    void setStatusVisible(bool) override {}
-    void processMessages() override {}
-    void setLocationsChanged(bool) override {}
-};
 
 // ---- What the picture should show --------------------------------------------------------------------
 
@@ -204,7 +197,7 @@ void MapScreenshot::buildAndShoot()
     environment.clock = &clock;
     environment.screenSize = [] { return kScreen; };
     environment.overlay = screenBandFor(kScreen.width).overlay;
-    QuietHost host;
+    testsupport::QuietUpdateHost host;
     DefaultUpdateSteps steps([](const std::string&) {});
     UpdatePipeline pipeline(environment, host, steps);
     pagetest::VectorCursor cursor(s_rows);

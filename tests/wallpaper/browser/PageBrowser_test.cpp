@@ -18,6 +18,7 @@
 #include "wallpaper/UpdatePipeline.h"
 #include "../PageTestSupport.h"
 #include "support/ShippedPlaces.h"
+#include "support/QuietUpdateHost.h"
 
 #include <gtest/gtest.h>
 
@@ -198,14 +199,6 @@ Light expectedLight(const LocationRow& row, double zoneHours, std::int32_t fixed
 
 // ---- Running the page --------------------------------------------------------------------------------
 
-class QuietHost final : public UpdateHost {
-public:
-    void setWindowEnabled(bool) override {}
-    void setStatusText(const std::string&) override {}
-    void setStatusVisible(bool) override {}
-    void processMessages() override {}
-    void setLocationsChanged(bool) override {}
-};
 
 /// The real sun table and page steps; the images and the desktop are not needed for the page's script.
 class PageOnlySteps final : public UpdateSteps {
@@ -409,7 +402,7 @@ TEST_P(PageInBrowser, ShowsEveryPlacesTimeAndLight)
     environment.clock = &clock;
     environment.screenSize = [&] { return s.screen; };
     environment.overlay = screenBandFor(s.screen.width).overlay;
-    QuietHost host;
+    testsupport::QuietUpdateHost host;
     PageOnlySteps steps({s.screen, 55});
     UpdatePipeline pipeline(environment, host, steps);
     pagetest::VectorCursor cursor(rows);
