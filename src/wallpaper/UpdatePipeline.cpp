@@ -50,29 +50,19 @@ private:
     bool m_panelArmed = false;
 };
 
-// Drops overlays begun ahead of their step when the run ends before it; after the step, dropping
-// finds nothing left.
-class BegunOverlaysGuard {
+// Drops work a step began ahead when the run ends before the step; after the step, dropping finds
+// nothing left.
+class AbandonOnExit {
 public:
-    explicit BegunOverlaysGuard(UpdateSteps& steps) noexcept : m_steps(steps) {}
-    BegunOverlaysGuard(const BegunOverlaysGuard&) = delete;
-    BegunOverlaysGuard& operator=(const BegunOverlaysGuard&) = delete;
-    ~BegunOverlaysGuard() { m_steps.abandonDaylightOverlays(); }
+    using Abandon = void (UpdateSteps::*)() noexcept;
+    AbandonOnExit(UpdateSteps& steps, Abandon abandon) noexcept : m_steps(steps), m_abandon(abandon) {}
+    AbandonOnExit(const AbandonOnExit&) = delete;
+    AbandonOnExit& operator=(const AbandonOnExit&) = delete;
+    ~AbandonOnExit() { (m_steps.*m_abandon)(); }
 
 private:
     UpdateSteps& m_steps;
-};
-
-/// Drops a sun table begun ahead when the run leaves before writing it.
-class BegunTableGuard {
-public:
-    explicit BegunTableGuard(UpdateSteps& steps) noexcept : m_steps(steps) {}
-    BegunTableGuard(const BegunTableGuard&) = delete;
-    BegunTableGuard& operator=(const BegunTableGuard&) = delete;
-    ~BegunTableGuard() { m_steps.abandonSunTable(); }
-
-private:
-    UpdateSteps& m_steps;
+    Abandon m_abandon;
 };
 
 std::string withTrailingSlash(std::string path)
@@ -119,7 +109,7 @@ void UpdatePipeline::run(LocationCursor& locations)
     cleanup.armPanel();
     showStatus(status::kLoadingTemplate);
     std::string pageText = readTextLinesCrLf(appDir / kTemplateFile);
-    const BegunOverlaysGuard overlaysGuard(m_steps);
+    const AbandonOnExit overlaysGuard(m_steps, &UpdateSteps::abandonDaylightOverlays);
     {
         showStatus(status::kSunTable);
         TLocation gmtLocation("GMT", 0.0, 0.0, 0.0, 0.0);
@@ -128,7 +118,7 @@ void UpdatePipeline::run(LocationCursor& locations)
         // (not where a developer settings file is to be written on the way: it stays after the table). It
         // still counts as the next step: the table is written first, its error comes first, and the
         // page's error is raised at the page's step.
-        const BegunTableGuard tableGuard(m_steps);
+        const AbandonOnExit tableGuard(m_steps, &UpdateSteps::abandonSunTable);
         const bool pageAhead =
             !m_env.developerSettingsDir && m_steps.beginSunTable(appDir / kSunTableFile, *m_env.clock, gmtLocation);
         std::exception_ptr pageError;
